@@ -1,0 +1,28 @@
+# The two set-up commands of the README, plus the targets they are made of.
+.PHONY: demo test setup build build-asan test-asan bench clean
+
+demo: build
+	./build/dev/cli/mixauto demo
+
+test: build
+	ctest --preset dev
+
+setup:
+	./scripts/setup
+
+build: setup
+	cmake --preset dev
+	cmake --build --preset dev
+
+build-asan: setup
+	cmake --preset asan
+	cmake --build --preset asan
+
+test-asan: build-asan
+	ctest --preset asan
+
+bench: build
+	./build/dev/bench/commonobjects_bench
+
+clean:
+	rm -rf build

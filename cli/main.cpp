@@ -1,0 +1,22 @@
+// mixauto: holds, edits, stores and conforms console automation from the command line.
+#include <cstdio>
+#include <exception>
+
+#include "Commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"mixauto - console automation: inspect, edit, store and conform mixes"};
+  app.set_version_flag("--version", std::string("mixauto ") + MIXAUTO_VERSION);
+  app.require_subcommand(1);
+  mixauto::AddRegistryCommand(app);
+  mixauto::AddDemoCommand(app);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "mixauto: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,84 @@
+// CAutomationEventArray: the automation of a mix, a growable array of events kept in
+// ascending Time, together with the console layout, the filter (also the edit range of
+// the editing operations), the card-link flag and the host's status window.
+//
+// Invariants: events are in ascending Time once any public operation that promises time
+// order has returned (AddAtTime keeps it; element writes are the caller's business);
+// events of equal time keep their order of arrival through AddAtTime.
+// RecordSize (12 in max paths mode 0, else 16) and CardLinkIsType4 are fixed at
+// construction. The array owns its buffer and its filter, never the status window.
+// One thread at a time.
+//
+// The array is declared once, with every member the system gives it; each family of
+// members is defined in its own subsystem's folder (eventstore/ holds storage, insertion,
+// search, sort, records, archive and filtered queries).
+#pragma once
+
+#include <cstdint>
+
+#include "commonobjects/editing/ConsoleLayout.h"
+#include "commonobjects/eventstore/Archive.h"
+#include "commonobjects/eventstore/AutomationEvent.h"
+#include "commonobjects/eventstore/BlockSource.h"
+#include "commonobjects/eventstore/EventFilter.h"
+#include "commonobjects/eventstore/GrowableArray.h"
+#include "commonobjects/platform/WindowMessages.h"
+
+class CAutomationEventArray : public CGrowableArray<CAutomationEvent>,
+                              public CConsoleLayout,
+                              public CBlockSource {
+ public:
+  enum SortMode { SortByTime = 0, SortByPathControl = 1, SortByPathTime = 2 };
+
+  CAutomationEventArray();
+  CAutomationEventArray(const CAutomationEventArray&) = default;
+  CAutomationEventArray& operator=(const CAutomationEventArray&) = default;
+  ~CAutomationEventArray() override;
+
+  CEventFilter Filter;           // the view's selection and the editing operations' edit range
+  bool CardLinkIsType4 = false;  // "CardLinkType" of the console server is 4
+
+  // ---- Storage, insertion, search, sort (eventstore/AutomationEventArray.cpp) ----
+
+  // Inserts e after every event at or before its time and returns its index. A time-0 event
+  // replaces the time-0 event of the same channel while a later event exists.
+  int32_t AddAtTime(const CAutomationEvent& e);
+  // time -1: 0. Empty array: -1. after == 0: the first event at or after time (the last
+  // index when every event is earlier). after != 0: the first event later than time (the
+  // last index when there is none).
+  int32_t GetAtTime(int32_t time, int after) const;
+  // Sorts by the mode's keys; posts code 31 first while a status window is set. An unknown
+  // mode changes nothing. Events equal in every key end in any order.
+  void Sort(SortMode mode);
+  void SetStatusWnd(HWND wnd) { StatusWnd = wnd; }
+  HWND GetStatusWnd() const { return StatusWnd; }
+  // Visits every event's diagnostic hook; produces nothing.
+  void DebugMe() const;
+
+  // ---- Engine records (eventstore/EngineRecords.cpp) ----
+  int32_t GetRecords(int32_t count, int32_t first, void* dest) override;
+  int32_t GetBlockCount(int32_t blockSize) override;
+
+  // ---- Archive form (eventstore/AutomationEventArchive.cpp) ----
+  // Count (16-bit, or 0xFFFF then 32-bit from 65535 on), then 16 bytes per event.
+  // Loading a truncated archive throws CArchiveException and leaves the array unchanged.
+  virtual void Serialize(CArchive& ar);
+
+  // ---- Filtered queries (eventstore/FilteredQueries.cpp) ----
+  // The filter's EndTime -1 becomes the last event's time, and stays so.
+  // Number of matching events; indices (when given) receives their indices, ascending.
+  uint32_t GetFilteredTotal(CEventFilter& filter, CIntArray* indices) const;
+  // Empties out and appends every matching event; returns the count.
+  int32_t GetAllFilteredEvents(CEventFilter& filter, CAutomationEventArray& out) const;
+  // Up to max matching events from resume on (resume <= 0: from StartTime), forward or
+  // backward (forward != 0); out is in time order either way. Forward: first = index of
+  // the first event found, resume = next index to examine. Backward: resume = the first
+  // found (the highest index), first = where the scan stopped.
+  int32_t GetFilteredEvents(CEventFilter& filter, int32_t max, int32_t& first, int32_t& resume,
+                            CAutomationEventArray& out, int forward) const;
+  int32_t GetFilteredEvents(CEventFilter& filter, int32_t max, int32_t& resume,
+                            CAutomationEventArray& out, int forward) const;
+
+ protected:
+  HWND StatusWnd = nullptr;  // non-null switches status reporting on
+};
