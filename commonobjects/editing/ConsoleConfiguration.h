@@ -3,7 +3,12 @@
 //
 // The first construction (or the first static query) reads every value; later ones read
 // nothing. ResetForTesting forgets what was read so that tests can change the console type.
-// The process-wide values are guarded by a lock.
+// Each value may be stored as a 32-bit number or as decimal text; a missing key or value,
+// or another type, gives the default. Values are kept as read (a console type outside 1 to
+// 7 stays as stored; such a console has no controls in the control model).
+//
+// Thread-safety: the one read is serialised by a lock and published atomically, so the
+// static queries may be called from any thread. ResetForTesting must not race with use.
 #pragma once
 
 #include <cstdint>

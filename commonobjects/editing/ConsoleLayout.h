@@ -3,7 +3,8 @@
 //
 // Construction reads the console configuration (once per process) and then "Max Paths Mode"
 // under HKEY_LOCAL_MACHINE "SOFTWARE\QRX Tarn Tavmir\Main" (every time, default 0); on
-// console type 3 the value is not read and the mode is 2.
+// console type 3 the value is not read and the mode is 2. A stored mode outside 0 to 2
+// counts as no value (mode 0). The layout is a plain value: copyable, not thread-safe.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,8 @@
 class CConsoleLayout {
  public:
   CConsoleLayout();
+  CConsoleLayout(const CConsoleLayout&) = default;
+  CConsoleLayout& operator=(const CConsoleLayout&) = default;
   virtual ~CConsoleLayout() = default;
 
   int32_t GetMaxPathsMode() const { return MaxPathsMode; }

@@ -1,0 +1,32 @@
+// commonobjects: console automation events, their editing, storage and conform.
+// The umbrella header: includes every public header of the library.
+#pragma once
+
+#include "commonobjects/platform/CriticalSection.h"
+#include "commonobjects/platform/DynamicLibrary.h"
+#include "commonobjects/platform/File.h"
+#include "commonobjects/platform/MemoryRegistryStore.h"
+#include "commonobjects/platform/RegFileStore.h"
+#include "commonobjects/platform/RegistryStore.h"
+#include "commonobjects/platform/RegistryTree.h"
+#include "commonobjects/platform/SystemTime.h"
+#include "commonobjects/platform/WindowMessages.h"
+#include "commonobjects/platform/WindowsDrive.h"
+
+#include "commonobjects/settings/LinkSettings.h"
+#include "commonobjects/settings/RegistryAccess.h"
+#include "commonobjects/settings/SharedNames.h"
+
+#include "commonobjects/editing/ConsoleConfiguration.h"
+#include "commonobjects/editing/ConsoleLayout.h"
+#include "commonobjects/editing/ControlModel.h"
+#include "commonobjects/editing/FaderLayout.h"
+#include "commonobjects/editing/PathMap.h"
+
+#include "commonobjects/eventstore/Archive.h"
+#include "commonobjects/eventstore/AutomationEvent.h"
+#include "commonobjects/eventstore/AutomationEventArray.h"
+#include "commonobjects/eventstore/BlockSource.h"
+#include "commonobjects/eventstore/EventFilter.h"
+#include "commonobjects/eventstore/GrowableArray.h"
+#include "commonobjects/eventstore/Notifications.h"
