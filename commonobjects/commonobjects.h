@@ -6,6 +6,7 @@
 #include "commonobjects/platform/DynamicLibrary.h"
 #include "commonobjects/platform/File.h"
 #include "commonobjects/platform/MemoryRegistryStore.h"
+#include "commonobjects/platform/RegFileFormat.h"
 #include "commonobjects/platform/RegFileStore.h"
 #include "commonobjects/platform/RegistryStore.h"
 #include "commonobjects/platform/RegistryTree.h"

@@ -5,19 +5,36 @@
 namespace commonobjects::platform {
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+unsigned Upper(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return (u >= 'a' && u <= 'z') ? u - 'a' + 'A' : u;
+}
+
+// Rank of a character in a key path: the separator first, then as CaseInsensitiveLess.
+unsigned PathRank(char c) { return c == '\\' ? 0 : Upper(c) + 1; }
+
+// Whether path names `ancestor` or one of its subkeys.
+bool IsAtOrBelow(std::string_view path, std::string_view ancestor) {
+  return path.size() >= ancestor.size() &&
+         EqualsIgnoringCase(path.substr(0, ancestor.size()), ancestor) &&
+         (path.size() == ancestor.size() || path[ancestor.size()] == '\\');
+}
 
 }  // namespace
 
 bool CaseInsensitiveLess::operator()(std::string_view a, std::string_view b) const {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return static_cast<unsigned char>(Lower(x)) < static_cast<unsigned char>(Lower(y));
-  });
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [](char x, char y) { return Upper(x) < Upper(y); });
+}
+
+bool KeyPathLess::operator()(std::string_view a, std::string_view b) const {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [](char x, char y) { return PathRank(x) < PathRank(y); });
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Upper(x) == Upper(y); });
 }
 
 std::string RegistryTree::FullPath(HKEY root, std::string_view key) {
@@ -35,16 +52,30 @@ std::string RegistryTree::FullPath(HKEY root, std::string_view key) {
   return path;
 }
 
+RegistryTree::KeyMap::const_iterator RegistryTree::FirstAtOrBelow(std::string_view fullPath) const {
+  // '\' sorts before every other character, so a key's subkeys directly follow it.
+  auto it = keys_.lower_bound(fullPath);
+  if (it != keys_.end() && IsAtOrBelow(it->first, fullPath)) return it;
+  return keys_.end();
+}
+
+std::string RegistryTree::SpelledAsExisting(std::string fullPath) const {
+  const std::size_t rootLength = fullPath.find('\\');
+  if (rootLength == std::string::npos) return fullPath;
+  for (std::size_t length = fullPath.size(); length > rootLength; length = fullPath.rfind('\\', length - 1)) {
+    auto existing = FirstAtOrBelow(std::string_view(fullPath).substr(0, length));
+    if (existing != keys_.end()) {
+      fullPath.replace(0, length, existing->first, 0, length);
+      break;
+    }
+  }
+  return fullPath;
+}
+
 bool RegistryTree::KeyExists(HKEY root, std::string_view key) const {
   if (RootName(root).empty()) return false;
   const std::string path = FullPath(root, key);
-  if (path == RootName(root)) return true;  // a root always exists
-  if (keys_.count(path) != 0) return true;
-  // A parent of a stored key exists too.
-  const std::string prefix = path + '\\';
-  auto it = keys_.lower_bound(prefix);
-  return it != keys_.end() && it->first.size() > prefix.size() &&
-         EqualsIgnoringCase(std::string_view(it->first).substr(0, prefix.size()), prefix);
+  return path == RootName(root) || FirstAtOrBelow(path) != keys_.end();
 }
 
 const RegistryValue* RegistryTree::FindValue(HKEY root, std::string_view key,
@@ -57,8 +88,11 @@ const RegistryValue* RegistryTree::FindValue(HKEY root, std::string_view key,
 
 RegistryTree::Key& RegistryTree::CreateKey(HKEY root, std::string_view key) {
   std::string path = FullPath(root, key);
-  auto [it, inserted] = keys_.try_emplace(path);
-  if (inserted) it->second.path = std::move(path);
+  auto it = keys_.find(path);
+  if (it != keys_.end()) return it->second;
+  path = SpelledAsExisting(std::move(path));
+  it = keys_.try_emplace(path).first;
+  it->second.path = std::move(path);
   return it->second;
 }
 
@@ -79,11 +113,43 @@ void RegistryTree::SetValue(HKEY root, std::string_view key, std::string_view na
   }
 }
 
+bool RegistryTree::DeleteKey(HKEY root, std::string_view key) {
+  if (RootName(root).empty()) return false;
+  const std::string path = FullPath(root, key);
+  auto first = FirstAtOrBelow(path);
+  if (first == keys_.end()) return false;
+  auto last = first;
+  while (last != keys_.end() && IsAtOrBelow(last->first, path)) ++last;
+  keys_.erase(first, last);
+  // The parent outlives its subkey, even when it existed only because of it.
+  const std::size_t parentLength = path.rfind('\\');
+  if (parentLength != std::string::npos && parentLength > RootName(root).size()) {
+    const std::string_view parent = std::string_view(path).substr(0, parentLength);
+    if (FirstAtOrBelow(parent) == keys_.end()) CreateKeyByPath(parent);
+  }
+  return true;
+}
+
+bool RegistryTree::DeleteValue(HKEY root, std::string_view key, std::string_view name) {
+  auto k = keys_.find(FullPath(root, key));
+  if (k == keys_.end()) return false;
+  auto v = k->second.values.find(name);
+  if (v == k->second.values.end()) return false;
+  k->second.values.erase(v);
+  return true;
+}
+
 std::vector<const RegistryTree::Key*> RegistryTree::Keys() const {
   std::vector<const Key*> out;
   out.reserve(keys_.size());
   for (const auto& [path, key] : keys_) out.push_back(&key);
   return out;
+}
+
+std::size_t RegistryTree::ValueCount() const {
+  std::size_t count = 0;
+  for (const auto& [path, key] : keys_) count += key.values.size();
+  return count;
 }
 
 bool RegistryTree::operator==(const RegistryTree& other) const {

@@ -1,0 +1,89 @@
+// mixauto registry, run as a user runs it, on a registry file of its own.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CommandResult {
+  int status = -1;
+  std::string output;  // stdout and stderr together
+};
+
+class RegistryCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() / ("registry-command-" + std::to_string(::getpid()) + "-" +
+                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    registry_ = (folder_ / "registry.reg").string();
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  CommandResult Run(const std::string& arguments) const {
+    const std::string command =
+        "COMMONOBJECTS_REGISTRY='" + registry_ + "' '" + MIXAUTO_PATH + "' registry " + arguments + " 2>&1";
+    CommandResult result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.output.append(buffer, n);
+    const int status = ::pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+  }
+
+  fs::path folder_;
+  std::string registry_;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(RegistryCommandTest, CheckReportsTheLineOfAMalformedFileWhichWritesLeaveUntouched) {
+  fs::copy_file(fs::path(COMMONOBJECTS_SOURCE_DIR) / "testdata/registry/malformed-console-settings.reg", registry_);
+  const std::string before = ReadFile(registry_);
+
+  const CommandResult check = Run("check");
+  EXPECT_NE(check.status, 0);
+  EXPECT_NE(check.output.find(registry_ + ":6: "), std::string::npos) << check.output;
+
+  const CommandResult set = Run("set HKLM\\\\Software\\\\X Name 1 --type dword");
+  EXPECT_NE(set.status, 0);
+  EXPECT_NE(set.output.find(registry_ + ":6: "), std::string::npos) << set.output;
+  EXPECT_EQ(ReadFile(registry_), before);
+}
+
+TEST_F(RegistryCommandTest, SetThenGetGivesTheValueBackAndAMissingValueExitsOne) {
+  EXPECT_EQ(Run("set 'SOFTWARE\\QRX Tarn Tavmir\\Main' TavmirConsoleType 0x5 --type dword").status, 0);
+  EXPECT_EQ(Run("set 'HKCU\\Software\\X' Studio 'Théâtre'").status, 0);
+
+  const CommandResult dword = Run("get 'HKEY_LOCAL_MACHINE\\software\\qrx tarn tavmir\\main' tavmirconsoletype");
+  EXPECT_EQ(dword.status, 0);
+  EXPECT_EQ(dword.output, "5\n");
+  EXPECT_EQ(Run("get 'HKEY_CURRENT_USER\\Software\\X' Studio").output, "Théâtre\n");
+  EXPECT_EQ(Run("get 'HKCU\\Software\\X' Missing").status, 1);
+  EXPECT_EQ(Run("check").status, 0);
+}
+
+TEST_F(RegistryCommandTest, ImportOfAConsoleExportThenExportGivesTheSameBytes) {
+  const fs::path sample = fs::path(COMMONOBJECTS_SOURCE_DIR) / "testdata/registry/console-machine-export.reg";
+  const CommandResult import = Run("import '" + sample.string() + "'");
+  EXPECT_EQ(import.status, 0) << import.output;
+  const fs::path exported = folder_ / "exported.reg";
+  EXPECT_EQ(Run("export '" + exported.string() + "'").status, 0);
+  EXPECT_EQ(ReadFile(exported), ReadFile(sample));
+}
+
+}  // namespace
