@@ -4,6 +4,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "commonobjects/editing/ControlModel.h"
 #include "commonobjects/settings/RegistryAccess.h"
 #include "commonobjects/settings/SharedNames.h"
 
@@ -96,8 +97,7 @@ int32_t CConsoleConfiguration::GetCutABPath() { return Get(kCutABPath); }
 int32_t CConsoleConfiguration::GetMuteABPath() { return Get(kMuteABPath); }
 
 bool CConsoleConfiguration::IsSmallConsole() {
-  const int32_t type = GetConsoleType();
-  return type == 1 || type == 6;
+  return CControlModel(GetConsoleType()).IsSmallConsole();
 }
 
 void CConsoleConfiguration::ResetForTesting() {

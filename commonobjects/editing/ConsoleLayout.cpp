@@ -1,6 +1,7 @@
 #include "commonobjects/editing/ConsoleLayout.h"
 
 #include "commonobjects/editing/ConsoleConfiguration.h"
+#include "commonobjects/editing/ControlModel.h"
 #include "commonobjects/settings/RegistryAccess.h"
 #include "commonobjects/settings/SharedNames.h"
 
@@ -21,10 +22,10 @@ int32_t ReadMaxPathsMode() {
 
 }  // namespace
 
-CConsoleLayout::CConsoleLayout() {
-  CConsoleConfiguration configuration;
-  MaxPathsMode = CConsoleConfiguration::GetConsoleType() == 3 ? kLargestMode : ReadMaxPathsMode();
-}
+// The console type query reads the configuration on its first use in the process.
+CConsoleLayout::CConsoleLayout()
+    : MaxPathsMode(CConsoleConfiguration::GetConsoleType() == 3 ? kLargestMode
+                                                                : ReadMaxPathsMode()) {}
 
 int32_t CConsoleLayout::PathsForMode(int32_t mode) {
   switch (mode) {
@@ -43,9 +44,9 @@ int32_t CConsoleLayout::GetPathsModeForVersion(int32_t version) const {
 }
 
 int32_t CConsoleLayout::GetNumLowControls() const {
-  return CConsoleConfiguration::IsSmallConsole() ? 5 : 36;
+  return CControlModel::ForCurrentConsole().GetNumLowControls();
 }
 
 int32_t CConsoleLayout::GetNumHighControls() const {
-  return CConsoleConfiguration::IsSmallConsole() ? 1 : 48;
+  return CControlModel::ForCurrentConsole().GetNumHighControls();
 }

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 class CPathMap {
@@ -21,8 +22,9 @@ class CPathMap {
 
   CPathMap() = default;  // no groups: every path is group 0
 
-  // Appends the group [first, first + count). Returns 1, or 0 (map unchanged) when the
-  // map already has kMaxGroups groups.
+  // Appends the group [first, first + count) (an unpaired last integer of a list set whole
+  // is dropped first). Returns 1, or 0 (map unchanged) when the map already has
+  // kMaxGroups groups.
   int AddGroup(int32_t first, int32_t count);
   // The group of path: the first pair whose range holds it, else 0.
   int32_t GetGroup(int32_t path) const;

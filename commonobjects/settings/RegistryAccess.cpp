@@ -61,7 +61,8 @@ int CRegistryAccess::ReadNumber(const std::string& key, const std::string& name,
   return 1;
 }
 
-int CRegistryAccess::ReadBool(const std::string& key, const std::string& name, bool& out, bool def) {
+int CRegistryAccess::ReadBool(const std::string& key, const std::string& name, bool& out,
+                              bool def) {
   int32_t number = 0;
   const int result = ReadNumber(key, name, number, def ? 1 : 0);
   out = number != 0;
