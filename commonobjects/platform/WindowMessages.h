@@ -6,15 +6,26 @@
 // enqueued, and the endpoint's owner drains its queue on its own thread, or the endpoint
 // delivers to a callback on a dispatch thread that the endpoint owns.
 // Message numbers are registered by name: one stable number per name, from 0xC000 up.
-// Everything here is thread-safe.
+//
+// Invariants:
+//  1. Message names and class names compare without regard to ASCII case, as on Windows.
+//  2. Handles are non-null, never equal BroadcastHandle(), and never reused in the process.
+//  3. Messages posted from one thread to one endpoint arrive in posting order.
+//  4. Each endpoint queues at most kEndpointQueueLimit messages; posting to a full queue
+//     drops its oldest message, so a host that stops draining sees the latest progress.
+// Posting takes only short locks and never waits for a consumer. An endpoint that is being
+// destroyed while others post to it is safe: its state is shared, and the hub holds it
+// weakly. Everything here is thread-safe.
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 struct HWND__;
@@ -25,6 +36,10 @@ namespace commonobjects::platform {
 // The "all endpoints" target, as Windows' HWND_BROADCAST.
 inline HWND BroadcastHandle() { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0xFFFF)); }
 
+// Messages an endpoint holds before posting drops the oldest (Windows' own posted-message
+// limit per queue).
+inline constexpr std::size_t kEndpointQueueLimit = 10000;
+
 struct PostedMessage {
   uint32_t message = 0;  // registered message number
   uint32_t code = 0;     // wParam: what is reporting
@@ -32,21 +47,25 @@ struct PostedMessage {
   bool operator==(const PostedMessage&) const = default;
 };
 
-// The number of a named message: the same number for the same name for the life of the
-// process, 0xC000 for the first name registered, counting up.
+// The number of a named message: the same number for the same name (ASCII case ignored) for
+// the life of the process, 0xC000 for the first name registered, counting up to 0xFFFF.
+// 0 (no message) for the empty name and once all 0x4000 numbers are taken.
 uint32_t RegisterMessage(std::string_view name);
 
-// The endpoint registered under the class name (the most recently registered one when
-// several are), or null.
+// The live endpoint registered under the class name (ASCII case ignored; the most recently
+// registered one when several are), or null.
 HWND FindEndpoint(std::string_view className);
 
-// Enqueues the message at the target (HWND_BROADCAST: at every endpoint). Returns false,
-// without any other effect, when the target does not exist.
+// Enqueues the message at the target (BroadcastHandle(): at every live endpoint, and true
+// even when there is none). Returns false, without any other effect, when the target is
+// null or an endpoint that does not exist (any more).
 bool PostToEndpoint(HWND target, uint32_t message, uint32_t code, int32_t param);
 
 // A host endpoint, registered under a class name for its lifetime.
 class Endpoint {
  public:
+  // Called on the endpoint's dispatch thread, one message at a time. It may post (also to
+  // its own endpoint) and find endpoints; it must not destroy its own endpoint or throw.
   using Callback = std::function<void(const PostedMessage&)>;
 
   // Messages are queued until Drain or WaitAndDrain takes them.
@@ -60,15 +79,20 @@ class Endpoint {
 
   HWND Handle() const;
   const std::string& ClassName() const;
-  // Takes every queued message, oldest first.
+  // Takes every queued message, oldest first. Always empty for a callback endpoint, whose
+  // messages belong to its callback.
   std::vector<PostedMessage> Drain();
-  // Waits until at least one message is queued or the timeout passes, then drains.
+  // Waits until at least one message is queued or the timeout passes, then drains. Returns
+  // at once, empty, for a callback endpoint.
   std::vector<PostedMessage> WaitAndDrain(std::chrono::milliseconds timeout);
+  // Messages dropped so far because the queue was full.
+  std::uint64_t DroppedCount() const;
 
   struct State;  // shared with the hub
 
  private:
   std::shared_ptr<State> state_;
+  std::thread dispatcher_;  // runs only for a callback endpoint
 };
 
 }  // namespace commonobjects::platform
