@@ -1,0 +1,112 @@
+// Structured storage: a Compound File (the Microsoft Compound File Binary format), so that
+// files from the console's Windows machines open here and ours open there.
+//
+// A CompoundStorage is an open compound file (its root storage); streams are opened or
+// created in it by name. Names are Windows-1252 strings; they are stored as UTF-16LE.
+// Reading understands versions 3 (512-byte sectors) and 4 (4096); writing makes version 3.
+//
+// Sharing is exclusive, as STGM_SHARE_EXCLUSIVE on Windows: while one CompoundStorage holds
+// a file, another opening of it, from this process or another, fails with kInUse.
+//
+// Nothing is lost: changes (created or rewritten streams) become durable as a whole when the
+// storage commits, which Release (and the destructor) does. A commit writes new sectors into
+// free space, syncs, and then switches to them by rewriting the header last, so a commit that
+// is interrupted at any point leaves a file that opens with, for every stream, either its old
+// or its new content.
+//
+// Bad input gives a clean failure (kCorrupt / kNotCompoundFile) in bounded time and memory.
+// One thread at a time per object.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "commonobjects/platform/RandomAccessFile.h"
+
+namespace commonobjects::platform {
+
+// Opening modes, with Windows' STGM numbers. The system uses 0x1012 (create), 0x12 (open for
+// writing) and 0x10 (open for reading).
+constexpr uint32_t STGM_READ = 0x0;
+constexpr uint32_t STGM_WRITE = 0x1;
+constexpr uint32_t STGM_READWRITE = 0x2;
+constexpr uint32_t STGM_SHARE_EXCLUSIVE = 0x10;
+constexpr uint32_t STGM_CREATE = 0x1000;
+
+struct StgStatus {
+  enum Code {
+    kOk,
+    kFileNotFound,     // no such file
+    kNotCompoundFile,  // the file exists but is not a compound file
+    kInUse,            // another opener holds the file
+    kAccessDenied,     // permissions, or writing through a read-only opening
+    kCorrupt,          // the file is a compound file but its structures are damaged
+    kNotFound,         // no stream or storage of that name
+    kIoError,          // reading or writing the file failed
+    kInvalidArgument,  // a bad name or mode
+  };
+  Code code = kOk;
+  std::string message;  // what failed, naming the file; empty when ok
+
+  bool IsOk() const { return code == kOk; }
+  static StgStatus Ok() { return {}; }
+};
+
+// kOk when the file is a compound file; kFileNotFound; kNotCompoundFile; or why it could not
+// be read.
+StgStatus StgIsStorageFile(const std::string& path);
+
+class CompoundStream;
+
+// One entry of a storage, for tools.
+struct StorageEntry {
+  std::string name;  // Windows-1252
+  bool isStorage = false;
+  uint64_t size = 0;  // streams only
+};
+
+class CompoundStorage {
+ public:
+  // A new compound file (replacing any file of that name); mode normally 0x1012.
+  static StgStatus Create(const std::string& path, uint32_t mode, std::unique_ptr<CompoundStorage>* out);
+  // An existing compound file; mode 0x12 for writing, 0x10 for reading.
+  static StgStatus Open(const std::string& path, uint32_t mode, std::unique_ptr<CompoundStorage>* out);
+  // The same over a file the caller opened (tests: memory and fault-injecting files).
+  static StgStatus Create(std::unique_ptr<RandomAccessFile> file, std::unique_ptr<CompoundStorage>* out);
+  static StgStatus Open(std::unique_ptr<RandomAccessFile> file, uint32_t mode,
+                        std::unique_ptr<CompoundStorage>* out);
+
+  // Commits (when writable) and closes. The destructor calls it and ignores the result.
+  virtual ~CompoundStorage() = default;
+  virtual StgStatus Release() = 0;
+  // Makes every change so far durable (see the header comment).
+  virtual StgStatus Commit() = 0;
+
+  // A new, empty stream, replacing a stream of the same name; mode normally 0x1012.
+  virtual StgStatus CreateStream(std::string_view name, uint32_t mode, std::unique_ptr<CompoundStream>* out) = 0;
+  // An existing stream; mode normally 0x10.
+  virtual StgStatus OpenStream(std::string_view name, uint32_t mode, std::unique_ptr<CompoundStream>* out) = 0;
+  // A child storage (read only here; the system itself writes root streams only).
+  virtual StgStatus OpenStorage(std::string_view name, uint32_t mode, std::unique_ptr<CompoundStorage>* out) = 0;
+  // The children of this storage, in directory order.
+  virtual std::vector<StorageEntry> List() const = 0;
+};
+
+class CompoundStream {
+ public:
+  virtual ~CompoundStream() = default;
+  // Reads up to count bytes at the stream position; *bytesRead is below count only at the end.
+  virtual StgStatus Read(void* buffer, uint32_t count, uint32_t* bytesRead) = 0;
+  // Writes count bytes at the position (growing the stream).
+  virtual StgStatus Write(const void* data, uint32_t count, uint32_t* bytesWritten) = 0;
+  // Moves the position from the start.
+  virtual StgStatus Seek(uint64_t position) = 0;
+  virtual uint64_t Length() const = 0;
+  // Hands the stream's content to its storage (the destructor does the same).
+  virtual StgStatus Close() = 0;
+};
+
+}  // namespace commonobjects::platform

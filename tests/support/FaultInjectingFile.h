@@ -1,0 +1,48 @@
+// A RandomAccessFile that fails on purpose: the k-th WriteAt (counting from 1) or Sync
+// fails, or the k-th write is cut short to a prefix, as a crash or a torn sector leaves it.
+// After the fault the file is "dead": every later write and sync fails, as after a crash
+// or a lost disk. Counting a whole save's writes first (Mode::kCount) gives the k to try.
+#pragma once
+
+#include <memory>
+
+#include "commonobjects/platform/RandomAccessFile.h"
+
+namespace testsupport {
+
+class FaultInjectingFile : public commonobjects::platform::RandomAccessFile {
+ public:
+  enum class Mode {
+    kCount,       // no fault; only count the writes and syncs
+    kFailWrite,   // write k fails, writing nothing
+    kCutWrite,    // write k writes only its first cutBytes bytes, then fails
+    kFailSync,    // sync k fails
+  };
+
+  FaultInjectingFile(std::unique_ptr<commonobjects::platform::RandomAccessFile> inner, Mode mode, int k,
+                     size_t cutBytes = 0);
+
+  using FileStatus = commonobjects::platform::FileStatus;
+  FileStatus ReadAt(uint64_t offset, void* buffer, size_t count, size_t* bytesRead) override;
+  FileStatus WriteAt(uint64_t offset, const void* data, size_t count) override;
+  FileStatus Size(uint64_t* size) override;
+  FileStatus Sync() override;
+  std::string Name() const override { return inner_->Name(); }
+
+  int Writes() const { return writes_; }
+  int Syncs() const { return syncs_; }
+  bool Faulted() const { return dead_; }
+
+ private:
+  FileStatus Dead() const;
+
+  std::unique_ptr<commonobjects::platform::RandomAccessFile> inner_;
+  Mode mode_;
+  int k_;
+  size_t cutBytes_;
+  int writes_ = 0;
+  int syncs_ = 0;
+  bool dead_ = false;
+};
+
+}  // namespace testsupport
