@@ -1,5 +1,5 @@
 # The two set-up commands of the README, plus the targets they are made of.
-.PHONY: demo test setup build build-asan test-asan bench clean
+.PHONY: demo test setup build build-asan test-asan bench fuzz clean
 
 demo: build
 	./build/dev/cli/mixauto demo
@@ -23,6 +23,11 @@ test-asan: build-asan
 
 bench: build
 	./build/dev/bench/commonobjects_bench
+
+fuzz: setup
+	./scripts/setup fuzz
+	cmake --preset fuzz
+	cmake --build --preset fuzz
 
 clean:
 	rm -rf build

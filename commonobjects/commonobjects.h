@@ -2,12 +2,14 @@
 // The umbrella header: includes every public header of the library.
 #pragma once
 
+#include "commonobjects/platform/CompoundFile.h"
 #include "commonobjects/platform/CriticalSection.h"
 #include "commonobjects/platform/DynamicLibrary.h"
 #include "commonobjects/platform/File.h"
 #include "commonobjects/platform/MemoryRegistryStore.h"
 #include "commonobjects/platform/RegFileFormat.h"
 #include "commonobjects/platform/RegFileStore.h"
+#include "commonobjects/platform/RandomAccessFile.h"
 #include "commonobjects/platform/RegistryStore.h"
 #include "commonobjects/platform/RegistryTree.h"
 #include "commonobjects/platform/SystemTime.h"

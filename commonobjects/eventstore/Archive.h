@@ -3,6 +3,7 @@
 // Storing appends to the buffer; loading reads from the front of the buffer onward.
 // Numbers are little-endian. Reading past the end of the buffer throws CArchiveException
 // (the archive's position is then unchanged); callers that promise a result code catch it.
+// Writing to a loading archive, or reading from a storing one, also throws CArchiveException.
 // The archive borrows the buffer, which must outlive it. Not thread-safe.
 #pragma once
 

@@ -28,7 +28,7 @@ class CAutomationEventArray : public CGrowableArray<CAutomationEvent>,
                               public CConsoleLayout,
                               public CBlockSource {
  public:
-  enum SortMode { SortByTime = 0, SortByPathControl = 1, SortByPathTime = 2 };
+  enum SortMode : int32_t { SortByTime = 0, SortByPathControl = 1, SortByPathTime = 2 };
 
   CAutomationEventArray();
   CAutomationEventArray(const CAutomationEventArray&) = default;
@@ -41,11 +41,14 @@ class CAutomationEventArray : public CGrowableArray<CAutomationEvent>,
   // ---- Storage, insertion, search, sort (eventstore/AutomationEventArray.cpp) ----
 
   // Inserts e after every event at or before its time and returns its index. A time-0 event
-  // replaces the time-0 event of the same channel while a later event exists.
+  // replaces the time-0 event of the same channel while a later event exists. Appending
+  // (time at or after the last event's) costs no search; an insertion moves the events
+  // after it up by one.
   int32_t AddAtTime(const CAutomationEvent& e);
-  // time -1: 0. Empty array: -1. after == 0: the first event at or after time (the last
-  // index when every event is earlier). after != 0: the first event later than time (the
-  // last index when there is none).
+  // time -1: 0 (even on an empty array). Empty array: -1. after == 0: the first event at or
+  // after time (the last index when every event is earlier). after != 0: the first event
+  // later than time (the last index when there is none). Logarithmic in a time-ordered
+  // array, also across long runs of equal times.
   int32_t GetAtTime(int32_t time, int after) const;
   // Sorts by the mode's keys; posts code 31 first while a status window is set. An unknown
   // mode changes nothing. Events equal in every key end in any order.
@@ -60,8 +63,10 @@ class CAutomationEventArray : public CGrowableArray<CAutomationEvent>,
   int32_t GetBlockCount(int32_t blockSize) override;
 
   // ---- Archive form (eventstore/AutomationEventArchive.cpp) ----
-  // Count (16-bit, or 0xFFFF then 32-bit from 65535 on), then 16 bytes per event.
-  // Loading a truncated archive throws CArchiveException and leaves the array unchanged.
+  // Count (16-bit, or 0xFFFF then 32-bit from 65535 on), then 16 bytes per event; byte 13
+  // of each is written 0 and ignored when read. Loading an archive that holds fewer events
+  // than its count (or a count above INT32_MAX) throws CArchiveException and leaves the
+  // array unchanged; the archive has then read the count.
   virtual void Serialize(CArchive& ar);
 
   // ---- Filtered queries (eventstore/FilteredQueries.cpp) ----

@@ -2,22 +2,32 @@
 //
 // Invariants: 0 <= size <= capacity; elements [0, size) are valid; elements that become
 // valid by growing are zero (value-initialised). Growing to N elements beyond the capacity
-// allocates max(N, capacity + G), G being the grow-by when non-zero, else size / 8 clamped
-// to [4, 1024]. Shrinking keeps the buffer; a size of 0 frees it.
+// sets the capacity to max(N, capacity + G), G being the grow-by when non-zero, else
+// size / 8 clamped to [4, 1024]. Shrinking keeps the buffer; a size of 0 frees it and sets
+// the capacity to 0.
+// The buffer beneath the capacity may be reserved further ahead (half as much again) so
+// that a long run of appends copies each element a bounded number of times instead of once
+// per 1024 appended; the capacity reported and its growth follow the rule above exactly.
 // Element access by index is unchecked: callers keep indices within [0, size).
 // An allocation failure throws std::bad_alloc and leaves the array as it was.
-// Not thread-safe. Elements must be trivially copyable (they move with memmove).
+// A value passed by reference may be an element of the same array (Add(a[0]) is safe).
+// The array owns its buffer; copies are deep. Not thread-safe.
+// Elements must be trivially copyable (they move with memmove).
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <type_traits>
 
 template <typename T>
 class CGrowableArray {
   static_assert(std::is_trivially_copyable_v<T>, "elements move as bytes");
+  static_assert(alignof(T) <= alignof(std::max_align_t), "the buffer is plain malloc'd bytes");
 
  public:
   CGrowableArray() = default;
@@ -47,59 +57,76 @@ class CGrowableArray {
   const T& ElementAt(int32_t i) const { return data_[i]; }
   T& operator[](int32_t i) { return data_[i]; }
   const T& operator[](int32_t i) const { return data_[i]; }
-  T* GetData() { return data_.get(); }
-  const T* GetData() const { return data_.get(); }
-  T* begin() { return data_.get(); }
-  T* end() { return data_.get() + size_; }
-  const T* begin() const { return data_.get(); }
-  const T* end() const { return data_.get() + size_; }
+  // The elements [0, size), contiguous; null while the capacity is 0. Growing may move them.
+  T* GetData() { return data_; }
+  const T* GetData() const { return data_; }
+  T* begin() { return data_; }
+  T* end() { return data_ + size_; }
+  const T* begin() const { return data_; }
+  const T* end() const { return data_ + size_; }
 
-  // Sets the size to n (new elements zero). growBy -1 keeps the current grow-by.
+  // Sets the size to n (new elements zero); n <= 0 frees the buffer. growBy >= 0 becomes
+  // the grow-by (0: automatic) before growing; -1 keeps the current one.
   void SetSize(int32_t n, int32_t growBy = -1) {
-    if (growBy >= 0) growBy_ = growBy;
+    const int32_t newGrowBy = growBy >= 0 ? growBy : growBy_;
     if (n <= 0) {
-      data_.reset();
-      size_ = capacity_ = 0;
+      storage_.reset();
+      data_ = nullptr;
+      size_ = capacity_ = allocated_ = 0;
+      growBy_ = newGrowBy;
       return;
     }
-    if (n > capacity_) Reallocate(GrownCapacity(n));
-    if (n > size_) std::fill(data_.get() + size_, data_.get() + n, T{});
+    if (n > capacity_) Grow(GrownCapacity(n, newGrowBy));
+    growBy_ = newGrowBy;
+    if (n > size_) std::fill(data_ + size_, data_ + n, T{});
     size_ = n;
   }
 
   // Writes element i, growing the array to i + 1 elements when i is past the end.
   void SetAtGrow(int32_t i, const T& value) {
-    if (i >= size_) SetSize(i + 1);
-    data_[i] = value;
+    if (i >= size_) {
+      const T copy = value;  // value may live in the buffer that growing replaces
+      SetSize(i + 1);
+      data_[i] = copy;
+    } else {
+      data_[i] = value;
+    }
   }
 
   // Appends and returns the new element's index.
   int32_t Add(const T& value) {
     const int32_t i = size_;
-    SetAtGrow(i, value);
+    if (i < capacity_) {  // the common case: room left, nothing to zero first
+      data_[i] = value;
+      size_ = i + 1;
+    } else {
+      SetAtGrow(i, value);
+    }
     return i;
   }
 
   // Inserts count copies of value before index i (i may be the size, or beyond it:
-  // the gap is zero-filled as by SetSize).
+  // the gap is zero-filled as by SetSize). Elements [i, size) move up by count.
   void InsertAt(int32_t i, const T& value, int32_t count = 1) {
     if (count <= 0) return;
+    const T copy = value;  // value may be an element that moves or is reallocated
     if (i >= size_) {
       SetSize(i + count);
     } else {
       const int32_t oldSize = size_;
       SetSize(size_ + count);
-      std::memmove(static_cast<void*>(data_.get() + i + count), data_.get() + i,
+      std::memmove(static_cast<void*>(data_ + i + count), data_ + i,
                    sizeof(T) * static_cast<size_t>(oldSize - i));
     }
-    std::fill(data_.get() + i, data_.get() + i + count, value);
+    std::fill(data_ + i, data_ + i + count, copy);
   }
 
-  // Removes count elements from index i on; the buffer is kept.
+  // Removes the elements [i, i + count); later ones move down. The buffer is kept.
   void RemoveAt(int32_t i, int32_t count = 1) {
+    if (count <= 0) return;
     const int32_t tail = size_ - (i + count);
     if (tail > 0) {
-      std::memmove(static_cast<void*>(data_.get() + i), data_.get() + i + count,
+      std::memmove(static_cast<void*>(data_ + i), data_ + i + count,
                    sizeof(T) * static_cast<size_t>(tail));
     }
     size_ -= count;
@@ -110,51 +137,79 @@ class CGrowableArray {
   // Appends every element of other; returns the index of the first one appended.
   int32_t Append(const CGrowableArray& other) {
     const int32_t first = size_;
-    if (other.size_ > 0) {
-      SetSize(size_ + other.size_);
-      std::memcpy(static_cast<void*>(data_.get() + first), other.data_.get(),
-                  sizeof(T) * static_cast<size_t>(other.size_));
+    const int32_t count = other.size_;
+    if (count > 0) {
+      SetSize(size_ + count);  // other may be *this: its count was taken before growing
+      std::memcpy(static_cast<void*>(data_ + first), other.data_,
+                  sizeof(T) * static_cast<size_t>(count));
     }
     return first;
   }
 
  private:
-  int32_t GrownCapacity(int32_t n) const {
-    int32_t grow = growBy_;
-    if (grow == 0) grow = std::clamp(size_ / 8, 4, 1024);
+  // The capacity the rule gives for n elements: max(n, capacity + G).
+  int32_t GrownCapacity(int32_t n, int32_t growBy) const {
+    const int32_t grow = growBy != 0 ? growBy : std::clamp(size_ / 8, 4, 1024);
     const int64_t wanted = static_cast<int64_t>(capacity_) + grow;
     return static_cast<int32_t>(std::max<int64_t>(n, std::min<int64_t>(wanted, INT32_MAX)));
   }
 
-  void Reallocate(int32_t capacity) {
-    std::unique_ptr<T[]> fresh(new T[static_cast<size_t>(capacity)]);
-    if (size_ > 0) {
-      std::memcpy(static_cast<void*>(fresh.get()), data_.get(), sizeof(T) * static_cast<size_t>(size_));
+  // Raises the capacity; the buffer is replaced only when the reserve beneath it is used up.
+  void Grow(int32_t capacity) {
+    if (capacity > allocated_) {
+      const int64_t ahead = static_cast<int64_t>(allocated_) + allocated_ / 2;
+      const auto reserve = static_cast<int32_t>(std::clamp<int64_t>(ahead, capacity, INT32_MAX));
+      try {
+        Reallocate(reserve);
+      } catch (const std::bad_alloc&) {
+        if (reserve == capacity) throw;
+        Reallocate(capacity);  // no room for the reserve: exactly what the rule asks
+      }
     }
-    data_ = std::move(fresh);
     capacity_ = capacity;
   }
 
+  // Resizes the buffer in place where the allocator can (a large buffer then keeps its
+  // pages instead of being copied). Elements past the size stay uninitialised until they
+  // become valid, when they are zeroed. On failure the old buffer stays.
+  void Reallocate(int32_t elements) {
+    void* fresh = std::realloc(storage_.get(), sizeof(T) * static_cast<size_t>(elements));
+    if (fresh == nullptr) throw std::bad_alloc();
+    static_cast<void>(storage_.release());  // realloc has taken it over
+    storage_.reset(static_cast<std::byte*>(fresh));
+    data_ = static_cast<T*>(fresh);
+    allocated_ = elements;
+  }
+
+  // Builds the copy apart and swaps it in, so a failed allocation leaves *this as it was.
   void CopyFrom(const CGrowableArray& other) {
-    growBy_ = other.growBy_;
-    SetSize(0);
+    CGrowableArray copy;
+    copy.growBy_ = other.growBy_;
     if (other.size_ > 0) {
-      SetSize(other.size_);
-      std::memcpy(static_cast<void*>(data_.get()), other.data_.get(),
+      copy.SetSize(other.size_);
+      std::memcpy(static_cast<void*>(copy.data_), other.data_,
                   sizeof(T) * static_cast<size_t>(other.size_));
     }
+    Swap(copy);
   }
 
   void Swap(CGrowableArray& other) noexcept {
+    std::swap(storage_, other.storage_);
     std::swap(data_, other.data_);
     std::swap(size_, other.size_);
     std::swap(capacity_, other.capacity_);
+    std::swap(allocated_, other.allocated_);
     std::swap(growBy_, other.growBy_);
   }
 
-  std::unique_ptr<T[]> data_;
+  struct FreeBuffer {
+    void operator()(std::byte* buffer) const { std::free(buffer); }
+  };
+  std::unique_ptr<std::byte, FreeBuffer> storage_;  // owns the buffer (malloc'd, for realloc)
+  T* data_ = nullptr;                               // the buffer's elements
   int32_t size_ = 0;
-  int32_t capacity_ = 0;
+  int32_t capacity_ = 0;   // as the growth rule sets it
+  int32_t allocated_ = 0;  // elements the buffer holds, at least the capacity
   int32_t growBy_ = 0;
 };
 
