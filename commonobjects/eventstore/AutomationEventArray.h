@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "commonobjects/editing/ConsoleLayout.h"
 #include "commonobjects/eventstore/Archive.h"
@@ -68,6 +69,26 @@ class CAutomationEventArray : public CGrowableArray<CAutomationEvent>,
   // than its count (or a count above INT32_MAX) throws CArchiveException and leaves the
   // array unchanged; the archive has then read the count.
   virtual void Serialize(CArchive& ar);
+
+  // ---- Event-array file (files/EventArrayFile.cpp) ----
+  // Writes the events into the compound file `name` (created when missing; other streams
+  // kept). 1 on success; 0 when the file could not be created or opened as a compound file
+  // or "AutomationData" could not be created. The array is unchanged.
+  int Save(const std::string& name) const;
+  // Reads the file's events into the array; 1 on success, 0 on failure (the array then as it
+  // was, except after a failed decompression of an old file). mode receives the max paths
+  // mode found in the file (0 when it has none).
+  int Load(const std::string& name, int32_t& mode);
+  int Load(const std::string& name);
+  // The "Path Mode" stream: written (with the version streams) unless the file is a
+  // compressed automation file; read from either form. 1 on success, 0 on failure.
+  int WritePathMode(const std::string& name, int32_t mode) const;
+  int ReadPathMode(const std::string& name, int32_t& mode) const;
+  // The max paths mode 0 twins of the stream writer and reader (8-bit paths).
+  static int SaveNarrowPathData(const std::string& name, const std::string& streamName,
+                                const CAutomationEventArray& array);
+  static int LoadNarrowPathData(const std::string& name, const std::string& streamName,
+                                CAutomationEventArray& array);
 
   // ---- Filtered queries (eventstore/FilteredQueries.cpp) ----
   // The filter's EndTime -1 becomes the last event's time, and stays so.
