@@ -3,33 +3,20 @@
 #include <memory>
 #include <vector>
 
-#include "commonobjects/editing/ConsoleConfiguration.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
-#include "commonobjects/platform/MemoryRegistryStore.h"
+#include "support/TestConsole.h"
 
 namespace {
 
-using commonobjects::platform::MemoryRegistryStore;
 using commonobjects::platform::RegistryValue;
-using commonobjects::platform::ScopedRegistryOverride;
 using Bytes = std::vector<uint8_t>;
 
 // A large console (type 2) with the given max paths mode and "CardLinkType" value.
-class ScopedConsole {
+class ScopedConsole : public testsupport::TestConsole {
  public:
-  ScopedConsole(uint32_t pathsMode, const RegistryValue& cardLink)
-      : store_(std::make_shared<MemoryRegistryStore>()), guard_(store_) {
-    const char* main = "Software\\QRX Tarn Tavmir\\Main";
-    store_->SetValue(HKEY_LOCAL_MACHINE, main, "TavmirConsoleType", RegistryValue::Dword(2));
-    store_->SetValue(HKEY_LOCAL_MACHINE, main, "Max Paths Mode", RegistryValue::Dword(pathsMode));
-    store_->SetValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\QRXTARN\\QENSERVER", "CardLinkType", cardLink);
-    CConsoleConfiguration::ResetForTesting();
+  ScopedConsole(int32_t pathsMode, const RegistryValue& cardLink) : TestConsole(2, pathsMode) {
+    Set(testsupport::kServerKey, "CardLinkType", cardLink);
   }
-  ~ScopedConsole() { CConsoleConfiguration::ResetForTesting(); }
-
- private:
-  std::shared_ptr<MemoryRegistryStore> store_;
-  ScopedRegistryOverride guard_;
 };
 
 CAutomationEvent Sample() {

@@ -6,32 +6,12 @@
 #include <utility>
 #include <vector>
 
-#include "commonobjects/editing/ConsoleConfiguration.h"
-#include "commonobjects/platform/MemoryRegistryStore.h"
+#include "support/TestConsole.h"
 
 namespace {
 
-using commonobjects::platform::MemoryRegistryStore;
-using commonobjects::platform::RegistryValue;
-using commonobjects::platform::ScopedRegistryOverride;
 
-// Makes the process see the given console type until the end of the scope.
-class ScopedConsoleType {
- public:
-  explicit ScopedConsoleType(uint32_t type) : guard_(MakeStore(type)) {
-    CConsoleConfiguration::ResetForTesting();
-  }
-  ~ScopedConsoleType() { CConsoleConfiguration::ResetForTesting(); }
-
- private:
-  static std::shared_ptr<MemoryRegistryStore> MakeStore(uint32_t type) {
-    auto store = std::make_shared<MemoryRegistryStore>();
-    store->SetValue(HKEY_LOCAL_MACHINE, "Software\\QRX Tarn Tavmir\\Main", "TavmirConsoleType",
-                    RegistryValue::Dword(type));
-    return store;
-  }
-  ScopedRegistryOverride guard_;
-};
+using ScopedConsoleType = testsupport::TestConsole;
 
 using Pair = std::pair<int, int>;  // (block, control)
 
