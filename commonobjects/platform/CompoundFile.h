@@ -15,7 +15,14 @@
 // or its new content.
 //
 // Bad input gives a clean failure (kCorrupt / kNotCompoundFile) in bounded time and memory.
-// One thread at a time per object.
+// Opening for writing is stricter than opening for reading: it refuses (kCorrupt) a file
+// whose chains are longer than their sizes or that gives one sector to two owners, since
+// replacing a stream there could destroy another.
+//
+// Ownership: the storage owns the file; streams and child storages share its state, may be
+// destroyed in any order, and fail with kIoError once the root storage is released.
+// Every function leaves *out untouched when it fails. The layout written is described in
+// doc/formats/compound-file.md. One thread at a time per file (its storages and streams).
 #pragma once
 
 #include <cstdint>
@@ -47,6 +54,7 @@ struct StgStatus {
     kNotFound,         // no stream or storage of that name
     kIoError,          // reading or writing the file failed
     kInvalidArgument,  // a bad name or mode
+    kAlreadyExists,    // creating without STGM_CREATE where a file or stream of the name exists
   };
   Code code = kOk;
   std::string message;  // what failed, naming the file; empty when ok
@@ -70,43 +78,73 @@ struct StorageEntry {
 
 class CompoundStorage {
  public:
-  // A new compound file (replacing any file of that name); mode normally 0x1012.
+  // A new compound file (replacing any file of that name when mode has STGM_CREATE, else
+  // failing with kAlreadyExists); mode normally 0x1012. The empty file is committed at once.
+  // Files are always held share-exclusive, whatever the sharing bits of the mode.
   static StgStatus Create(const std::string& path, uint32_t mode, std::unique_ptr<CompoundStorage>* out);
-  // An existing compound file; mode 0x12 for writing, 0x10 for reading.
+  // An existing compound file; mode 0x12 for writing, 0x10 for reading. kFileNotFound,
+  // kNotCompoundFile, kCorrupt, kInUse, kAccessDenied, kIoError.
   static StgStatus Open(const std::string& path, uint32_t mode, std::unique_ptr<CompoundStorage>* out);
   // The same over a file the caller opened (tests: memory and fault-injecting files).
   static StgStatus Create(std::unique_ptr<RandomAccessFile> file, std::unique_ptr<CompoundStorage>* out);
   static StgStatus Open(std::unique_ptr<RandomAccessFile> file, uint32_t mode,
                         std::unique_ptr<CompoundStorage>* out);
 
-  // Commits (when writable) and closes. The destructor calls it and ignores the result.
+  // Commits (when writable) and closes the file, releasing its lock; for a child storage it
+  // only lets go of the child. A second Release returns ok. The destructor calls it and
+  // ignores the result.
   virtual ~CompoundStorage() = default;
   virtual StgStatus Release() = 0;
-  // Makes every change so far durable (see the header comment).
+  // Makes every change so far durable (see the header comment); nothing is written when
+  // nothing changed. After a failed commit every operation but Release fails, and the file
+  // keeps its last committed state.
   virtual StgStatus Commit() = 0;
 
-  // A new, empty stream, replacing a stream of the same name; mode normally 0x1012.
+  // A new, empty stream, replacing a stream of the same name (names compare without regard
+  // to case); mode normally 0x1012 and must allow writing. kInvalidArgument for a bad name
+  // (empty, over 31 characters, or holding '/', '\\', ':' or '!'); kAccessDenied on a
+  // read-only storage or where a storage has the name; kInUse while that stream is open.
   virtual StgStatus CreateStream(std::string_view name, uint32_t mode, std::unique_ptr<CompoundStream>* out) = 0;
-  // An existing stream; mode normally 0x10.
+  // An existing stream; mode normally 0x10. A mode allowing writing needs a writable
+  // storage. kNotFound when no stream has the name; kInUse while the stream is open.
   virtual StgStatus OpenStream(std::string_view name, uint32_t mode, std::unique_ptr<CompoundStream>* out) = 0;
   // A child storage (read only here; the system itself writes root streams only).
   virtual StgStatus OpenStorage(std::string_view name, uint32_t mode, std::unique_ptr<CompoundStorage>* out) = 0;
-  // The children of this storage, in directory order.
+  // The children of this storage, in the order of the directory tree (name order).
   virtual std::vector<StorageEntry> List() const = 0;
 };
 
 class CompoundStream {
  public:
   virtual ~CompoundStream() = default;
-  // Reads up to count bytes at the stream position; *bytesRead is below count only at the end.
+  // Reads up to count bytes at the stream position and advances it; *bytesRead is below
+  // count only at the end.
   virtual StgStatus Read(void* buffer, uint32_t count, uint32_t* bytesRead) = 0;
-  // Writes count bytes at the position (growing the stream).
+  // Writes count bytes at the position and advances it, growing the stream (a gap left by
+  // a seek past the end reads as zeros); kAccessDenied on a stream opened for reading.
   virtual StgStatus Write(const void* data, uint32_t count, uint32_t* bytesWritten) = 0;
-  // Moves the position from the start.
+  // Moves the position from the start; it may pass the end.
   virtual StgStatus Seek(uint64_t position) = 0;
   virtual uint64_t Length() const = 0;
   // Hands the stream's content to its storage (the destructor does the same).
   virtual StgStatus Close() = 0;
 };
+
+// What CheckCompoundFile found: errors make the file unsafe to rely on (broken, looping or
+// shared chains, sizes that do not match chains, a tree out of name order, a bad name);
+// warnings name what readers survive: colour rules of a tree broken (files written by Word
+// break them), sectors marked used that nothing reaches, entries allocated outside any tree.
+// Each line names the structure and the sector or entry.
+struct CompoundFileReport {
+  std::vector<std::string> errors;
+  std::vector<std::string> warnings;
+  bool IsClean() const { return errors.empty(); }
+};
+
+// Walks the header, DIFAT, FAT, mini FAT, directory and every storage's tree and reports
+// every problem found, in bounded time and memory. Returns report->IsClean().
+bool CheckCompoundFile(RandomAccessFile& file, CompoundFileReport* report);
+// The same for the file at `path`, opened for reading without a lock.
+bool CheckCompoundFile(const std::string& path, CompoundFileReport* report);
 
 }  // namespace commonobjects::platform

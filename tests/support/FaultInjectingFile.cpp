@@ -20,6 +20,7 @@ FileStatus FaultInjectingFile::ReadAt(uint64_t offset, void* buffer, size_t coun
 FileStatus FaultInjectingFile::WriteAt(uint64_t offset, const void* data, size_t count) {
   if (dead_) return Dead();
   ++writes_;
+  log_.emplace_back(offset, count);
   if (writes_ == k_ && mode_ == Mode::kFailWrite) {
     dead_ = true;
     return Dead();

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "commonobjects/platform/RandomAccessFile.h"
 
@@ -29,6 +31,8 @@ class FaultInjectingFile : public commonobjects::platform::RandomAccessFile {
   FileStatus Sync() override;
   std::string Name() const override { return inner_->Name(); }
 
+  // Offset and length of every write attempted, in order (write k is WriteLog()[k - 1]).
+  const std::vector<std::pair<uint64_t, size_t>>& WriteLog() const { return log_; }
   int Writes() const { return writes_; }
   int Syncs() const { return syncs_; }
   bool Faulted() const { return dead_; }
@@ -43,6 +47,7 @@ class FaultInjectingFile : public commonobjects::platform::RandomAccessFile {
   int writes_ = 0;
   int syncs_ = 0;
   bool dead_ = false;
+  std::vector<std::pair<uint64_t, size_t>> log_;
 };
 
 }  // namespace testsupport

@@ -1,0 +1,196 @@
+// Our compound files read the same in independent readers (python3-olefile in strict mode,
+// gsf, 7z), and files that gsf writes read the same in ours.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "commonobjects/platform/CompoundFile.h"
+#include "commonobjects/platform/File.h"
+#include "support/CfbBuilder.h"
+
+namespace commonobjects::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::Bytes;
+using testsupport::PatternBytes;
+using testsupport::StreamContents;
+
+struct Outcome {
+  int exitCode = -1;
+  std::string out, err;
+};
+
+class CompoundFileInteropTest : public testing::Test {
+ protected:
+  CompoundFileInteropTest() : folder_(fs::temp_directory_path() / ("co-cfb-interop-" + std::to_string(std::random_device{}()))) {
+    fs::create_directories(folder_);
+  }
+  ~CompoundFileInteropTest() override { fs::remove_all(folder_); }
+
+  std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+
+  static std::string Text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  // Runs a shell command, standard output and error to files.
+  Outcome Run(const std::string& command) const {
+    const std::string out = PathOf("stdout"), err = PathOf("stderr");
+    const int status = std::system((command + " >'" + out + "' 2>'" + err + "'").c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Text(out), Text(err)};
+  }
+
+  static void RequireTool(const char* path, const char* package) {
+    ASSERT_EQ(access(path, X_OK), 0) << path << " is missing: install the Debian package " << package;
+  }
+
+  void WriteOurs(const std::string& path, const StreamContents& streams, uint32_t mode = 0x1012) {
+    std::unique_ptr<CompoundStorage> storage;
+    StgStatus status = mode & STGM_CREATE ? CompoundStorage::Create(path, mode, &storage)
+                                          : CompoundStorage::Open(path, mode, &storage);
+    ASSERT_TRUE(status.IsOk()) << status.message;
+    for (const auto& [name, content] : streams) {
+      std::unique_ptr<CompoundStream> stream;
+      uint32_t written = 0;
+      ASSERT_TRUE(storage->CreateStream(name, 0x1012, &stream).IsOk());
+      ASSERT_TRUE(stream->Write(content.data(), static_cast<uint32_t>(content.size()), &written).IsOk());
+    }
+    ASSERT_TRUE(storage->Release().IsOk());
+  }
+
+  // Every stream of the file as python3-olefile reads it with defects raised.
+  StreamContents ReadWithOlefile(const std::string& path) {
+    RequireTool("/usr/bin/python3", "python3-olefile");
+    const std::string script = PathOf("dump.py");
+    std::ofstream(script) << R"(import sys, olefile
+ole = olefile.OleFileIO(sys.argv[1], raise_defects=olefile.DEFECT_INCORRECT)
+out = open(sys.argv[2], 'wb')
+for entry in ole.listdir(streams=True, storages=False):
+    data = ole.openstream(entry).read()
+    name = '/'.join(entry).encode('cp1252')
+    out.write(b'%d %d ' % (len(name), len(data)) + name + data)
+)";
+    const Outcome outcome = Run("/usr/bin/python3 '" + script + "' '" + path + "' '" + PathOf("dump") + "'");
+    EXPECT_EQ(outcome.exitCode, 0) << path << ": olefile: " << outcome.err;
+    StreamContents streams;
+    std::istringstream in(Text(PathOf("dump")));
+    size_t nameLength = 0, size = 0;
+    while (in >> nameLength >> size && in.get()) {
+      std::string name(nameLength, '\0');
+      Bytes data(size);
+      in.read(name.data(), nameLength);
+      in.read(reinterpret_cast<char*>(data.data()), size);
+      streams[name] = std::move(data);
+    }
+    return streams;
+  }
+
+  void ExpectGsfReads(const std::string& path, const std::string& stream, const Bytes& content) {
+    RequireTool("/usr/bin/gsf", "libgsf-bin");
+    const Outcome outcome = Run("/usr/bin/gsf cat '" + path + "' '" + stream + "'");
+    EXPECT_EQ(outcome.exitCode, 0) << stream;
+    EXPECT_EQ(outcome.err, "") << stream;
+    EXPECT_TRUE(outcome.out == std::string(content.begin(), content.end())) << path << " " << stream << " differs in gsf";
+  }
+
+  void Expect7zPasses(const std::string& path) {
+    RequireTool("/usr/bin/7z", "p7zip-full");
+    const Outcome outcome = Run("/usr/bin/7z t '" + path + "'");
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.out << outcome.err;
+    EXPECT_NE(outcome.out.find("Everything is Ok"), std::string::npos) << outcome.out;
+  }
+
+  void ExpectEveryReaderAgrees(const std::string& path, const StreamContents& expected, size_t gsfSample = 1) {
+    EXPECT_EQ(ReadWithOlefile(path), expected) << path;
+    size_t i = 0;
+    for (const auto& [name, content] : expected) {
+      if (i++ % gsfSample == 0) ExpectGsfReads(path, name, content);
+    }
+    Expect7zPasses(path);
+  }
+
+  fs::path folder_;
+};
+
+StreamContents SizedStreams() {
+  StreamContents streams;
+  for (size_t size : {0, 63, 64, 4095, 4096, 4097, 1 << 20, 9 << 20}) {
+    streams["s" + std::to_string(size)] = PatternBytes(size, static_cast<uint32_t>(size));
+  }
+  return streams;
+}
+
+TEST_F(CompoundFileInteropTest, OurFilesReadTheSameInOlefileGsfAnd7z) {
+  const StreamContents sized = SizedStreams();
+  WriteOurs(PathOf("sized.cfb"), sized);
+  ExpectEveryReaderAgrees(PathOf("sized.cfb"), sized);
+
+  StreamContents many;
+  for (int i = 0; i < 1500; ++i) many["Stream " + std::to_string(i)] = PatternBytes(i % 7 == 0 ? 5000 : i, i);
+  WriteOurs(PathOf("many.cfb"), many);
+  ExpectEveryReaderAgrees(PathOf("many.cfb"), many, 97);
+
+  // Replaced again and again, with streams growing, shrinking and moving in and out of the
+  // mini stream.
+  StreamContents replaced = {{"Keep", PatternBytes(70000, 1)}, {"Tiny", PatternBytes(5, 2)}};
+  WriteOurs(PathOf("replaced.cfb"), replaced);
+  for (int round = 0; round < 12; ++round) {
+    const StreamContents change = {{"AutomationData", PatternBytes(round % 3 == 0 ? 100 : 9000 * round, round)},
+                                   {"File Version", PatternBytes(40, round)}};
+    WriteOurs(PathOf("replaced.cfb"), change, 0x12);
+    for (const auto& [name, content] : change) replaced[name] = content;
+  }
+  ExpectEveryReaderAgrees(PathOf("replaced.cfb"), replaced);
+}
+
+TEST_F(CompoundFileInteropTest, AWordFileWeUpdatedReadsTheSameInOlefileAnd7z) {
+  fs::copy_file(std::string(COMMONOBJECTS_SOURCE_DIR) + "/testdata/cfb/word-test18.doc", PathOf("w.doc"));
+  StreamContents expected = ReadWithOlefile(PathOf("w.doc"));
+  ASSERT_EQ(expected.size(), 11u);
+  const StreamContents change = {{"AutomationData", PatternBytes(20000, 9)}, {"Data", PatternBytes(3, 8)}};
+  WriteOurs(PathOf("w.doc"), change, 0x12);
+  for (const auto& [name, content] : change) expected[name] = content;
+  EXPECT_EQ(ReadWithOlefile(PathOf("w.doc")), expected);
+  ExpectGsfReads(PathOf("w.doc"), "AutomationData", change.at("AutomationData"));
+  Expect7zPasses(PathOf("w.doc"));
+}
+
+TEST_F(CompoundFileInteropTest, FilesThatGsfWritesReadTheSameInOurs) {
+  RequireTool("/usr/bin/gsf", "libgsf-bin");
+  for (const auto& [label, streams] :
+       {std::pair{"sized", SizedStreams()}, {"many", [] {
+                                               StreamContents many;
+                                               for (int i = 0; i < 1500; ++i) many["m" + std::to_string(i)] = PatternBytes(i % 300, i);
+                                               return many;
+                                             }()}}) {
+    const fs::path inputs = folder_ / label;
+    fs::create_directories(inputs);
+    for (const auto& [name, content] : streams) {
+      std::ofstream(inputs / name, std::ios::binary).write(reinterpret_cast<const char*>(content.data()), content.size());
+    }
+    const std::string file = PathOf(std::string(label) + ".cfb");
+    const Outcome outcome = Run("cd '" + inputs.string() + "' && /usr/bin/gsf createole '" + file + "' *");
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    Bytes bytes;
+    ASSERT_TRUE(ReadWholeFile(file, &bytes).IsOk());
+    StreamContents read;
+    const StgStatus status = testsupport::ReadCompoundFile(bytes, &read);
+    ASSERT_TRUE(status.IsOk()) << status.message;
+    EXPECT_EQ(read, streams) << label;
+    CompoundFileReport report;
+    EXPECT_TRUE(CheckCompoundFile(file, &report)) << testing::PrintToString(report.errors);
+  }
+}
+
+}  // namespace
+}  // namespace commonobjects::platform
