@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "Commands.h"
+#include "ValueCommand.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"mixauto - console automation: inspect, edit, store and conform mixes"};
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   mixauto::AddRegistryCommand(app);
   mixauto::AddDemoCommand(app);
+  mixauto::AddValueCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -33,3 +33,9 @@
 #include "commonobjects/eventstore/EventFilter.h"
 #include "commonobjects/eventstore/GrowableArray.h"
 #include "commonobjects/eventstore/Notifications.h"
+
+#include "commonobjects/presentation/EventNameTables.h"
+#include "commonobjects/presentation/StringResources.h"
+#include "commonobjects/presentation/TemplateSnapAutoEvent.h"
+#include "commonobjects/presentation/ValueTables.h"
+#include "commonobjects/presentation/ValueTextNotSupported.h"

@@ -1,0 +1,64 @@
+// mixauto value, run as a user runs it, on a registry file of its own.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs mixauto value on the registry file (absent: every setting has its default); returns
+// the exit status and stdout and stderr together.
+std::pair<int, std::string> RunValue(const fs::path& registry, const std::string& arguments) {
+  const std::string command = "COMMONOBJECTS_REGISTRY='" + registry.string() + "' '" +
+                              MIXAUTO_PATH + "' value " + arguments + " 2>&1";
+  std::string output;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return {-1, output};
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+  const int status = ::pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+TEST(ValueCommandTest, ConvertsBothWaysUnderTheConsoleTypeAndExplainsFailures) {
+  const fs::path registry =
+      fs::temp_directory_path() / ("value-command-" + std::to_string(::getpid()) + ".reg");
+  fs::remove(registry);
+  const struct {
+    int consoleType;  // 0: no registry file (type 3)
+    const char* arguments;
+    bool ok;
+    const char* lines[2];
+  } cases[] = {
+      {0, "--proc 14 --control 0 --text '-3.5 dB'", true, {"value         -280", "-3.5dB"}},
+      {0, "--proc 14 --control 0 --value -8192", true, {"console type  3", "text          Cut"}},
+      {0, "--proc 0 --control 2 --value 1", true, {"Input Phase", "text          R\xC3\x98" "A"}},
+      {0, "--proc 1 --control 0 --value 4000 --raw-frequency 1", true, {"EQ 1 Freq", "4737Hz"}},
+      {0, "--proc 1 --control 1 --value 320 --units 0", true, {"EQ 1 Gain", "text          1.0\n"}},
+      {0, "--proc 14 --control 2 --text On", false, {"Fader Mute (Proc 14, Control 2) has no", ""}},
+      {0, "--proc 14 --control 0", false, {"give either --text or --value", ""}},
+      {0, "--proc 14 --control 0 --text 1 --value 2", false, {"excludes", ""}},
+      {0, "--proc 256 --control 0 --value 1", false, {"--proc", ""}},
+      {6, "--proc 3 --control 0 --value 0", true, {"console type  6", "text          Sel2"}},
+  };
+  for (const auto& c : cases) {
+    if (c.consoleType != 0) {
+      std::ofstream(registry) << "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\QRX Tarn Tavmir\\Main]"
+                              << "\n\"TavmirConsoleType\"=dword:0000000" << c.consoleType << "\n";
+    }
+    const auto [status, output] = RunValue(registry, c.arguments);
+    EXPECT_EQ(status == 0, c.ok) << c.arguments << "\n" << output;
+    for (const char* line : c.lines) {
+      EXPECT_NE(output.find(line), std::string::npos) << c.arguments << "\n" << output;
+    }
+  }
+  fs::remove(registry);
+}
+
+}  // namespace
