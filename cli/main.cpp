@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "Commands.h"
+#include "TimecodeCommand.h"
 #include "ValueCommand.h"
 
 int main(int argc, char** argv) {
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
   mixauto::AddRegistryCommand(app);
   mixauto::AddDemoCommand(app);
   mixauto::AddValueCommand(app);
+  mixauto::AddTimecodeCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

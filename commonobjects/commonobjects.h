@@ -19,6 +19,9 @@
 #include "commonobjects/settings/LinkSettings.h"
 #include "commonobjects/settings/RegistryAccess.h"
 #include "commonobjects/settings/SharedNames.h"
+#include "commonobjects/settings/TimecodeConverter.h"
+#include "commonobjects/settings/TimecodeSettings.h"
+#include "commonobjects/settings/TimecodeText.h"
 
 #include "commonobjects/editing/ConsoleConfiguration.h"
 #include "commonobjects/editing/ConsoleLayout.h"

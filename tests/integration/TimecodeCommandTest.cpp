@@ -1,0 +1,57 @@
+// mixauto timecode, run as a user runs it, on a registry file of its own.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The exit status and output (stdout and stderr) of mixauto timecode ARGUMENTS.
+std::pair<int, std::string> RunTimecode(const fs::path& registry, const std::string& arguments) {
+  const std::string command = "COMMONOBJECTS_REGISTRY='" + registry.string() + "' '" + MIXAUTO_PATH +
+                              "' timecode " + arguments + " 2>&1";
+  std::string output;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return {-1, output};
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+  const int status = ::pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+// The table row of a time, its columns' padding squeezed to one space.
+std::string RowOf(const std::string& output, const std::string& time) {
+  const size_t start = output.find("\n  " + time + " ");
+  std::string row;
+  for (size_t i = start + 3; start != std::string::npos && i < output.size() && output[i] != '\n'; ++i) {
+    if (output[i] != ' ' || row.back() != ' ') row += output[i];
+  }
+  return row;
+}
+
+TEST(TimecodeCommandTest, ConvertsEachFormUnderTheRegistrySettingsAndNamesABadTime) {
+  const fs::path registry = fs::temp_directory_path() / ("timecode-command-" + std::to_string(::getpid()) + ".reg");
+  std::ofstream(registry) << "Windows Registry Editor Version 5.00\n\n"
+                             "[HKEY_CURRENT_USER\\SOFTWARE\\QRXTARN\\QRX Tarn Tavmir\\Timecode]\n"
+                             "\"TavmirTimcodeRate\"=dword:00000003\n";
+  const auto [status, output] = RunTimecode(registry, "01:00:10:00 120+08 '#4000' --units 100");
+  EXPECT_EQ(status, 0) << output;
+  EXPECT_NE(output.find("rate code     3: 30 fps"), std::string::npos) << output;
+  EXPECT_EQ(RowOf(output, "01:00:10:00"), "01:00:10:00 361000 361000.001000 01:00:10 00") << output;
+  EXPECT_EQ(RowOf(output, "120+08"), "120+08 8033 8033.333333 00:01:20 10");
+  EXPECT_EQ(RowOf(output, "#4000"), "#4000 4000 - 00:00:40 00");
+  EXPECT_EQ(RowOf(output, "#100"), "#100 100 - 00:00:01 00");
+
+  const auto [badStatus, badOutput] = RunTimecode(registry, "01:00:10:30");
+  EXPECT_EQ(badStatus, 1);
+  EXPECT_NE(badOutput.find("\"01:00:10:30\": frames must be 0 to 29"), std::string::npos) << badOutput;
+  fs::remove(registry);
+}
+
+}  // namespace
