@@ -3,6 +3,8 @@
 
 demo: build
 	./build/dev/cli/mixauto demo
+	./build/dev/cli/mixauto save-demo build/dev/demo.mix
+	./build/dev/cli/mixauto info build/dev/demo.mix
 
 test: build
 	ctest --preset dev

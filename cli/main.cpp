@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "Commands.h"
+#include "FileCommands.h"
 #include "TimecodeCommand.h"
 #include "ValueCommand.h"
 
@@ -12,6 +13,10 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   mixauto::AddRegistryCommand(app);
   mixauto::AddDemoCommand(app);
+  mixauto::AddSaveDemoCommand(app);
+  mixauto::AddInfoCommand(app);
+  mixauto::AddDumpCommand(app);
+  mixauto::AddCheckCommand(app);
   mixauto::AddValueCommand(app);
   mixauto::AddTimecodeCommand(app);
   try {

@@ -37,6 +37,8 @@
 #include "commonobjects/eventstore/GrowableArray.h"
 #include "commonobjects/eventstore/Notifications.h"
 
+#include "commonobjects/files/CompressedAutoFile.h"
+
 #include "commonobjects/presentation/EventNameTables.h"
 #include "commonobjects/presentation/StringResources.h"
 #include "commonobjects/presentation/TemplateSnapAutoEvent.h"

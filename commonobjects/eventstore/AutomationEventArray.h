@@ -71,20 +71,29 @@ class CAutomationEventArray : public CGrowableArray<CAutomationEvent>,
   virtual void Serialize(CArchive& ar);
 
   // ---- Event-array file (files/EventArrayFile.cpp) ----
-  // Writes the events into the compound file `name` (created when missing; other streams
-  // kept). 1 on success; 0 when the file could not be created or opened as a compound file
-  // or "AutomationData" could not be created. The array is unchanged.
+  // Names are Windows paths ("C:\Mixes\a.mix") or native ones. Each call opens the file,
+  // does its work and closes it; the file is held exclusively meanwhile (another opener fails).
+  // Writes the events into the compound file `name` (created when missing; its other streams
+  // kept) in the record layout of the current max paths mode, with "Path Mode", "File
+  // Version" 1.4 and "Time And Date", all committed together. 1 on success; 0 when the file
+  // could not be created or opened as a compound file (a compressed automation file, a file
+  // in use) or the events could not be written; the file then holds what it held before.
+  // The array is unchanged.
   int Save(const std::string& name) const;
-  // Reads the file's events into the array; 1 on success, 0 on failure (the array then as it
-  // was, except after a failed decompression of an old file). mode receives the max paths
-  // mode found in the file (0 when it has none).
+  // Reads the file's events into the array; 1 on success, 0 on failure, the array then as
+  // it was. A file of mode 1 loads into a mode-2 array; other mode differences fail. A file
+  // without records loads (1) and leaves the array as it was. Posts code 15 (0 at the start,
+  // 50 before reading, then percentages) whether or not a status window is set. mode
+  // receives the max paths mode found in the file (0 when it has none).
   int Load(const std::string& name, int32_t& mode);
   int Load(const std::string& name);
   // The "Path Mode" stream: written (with the version streams) unless the file is a
-  // compressed automation file; read from either form. 1 on success, 0 on failure.
+  // compressed automation file; read from either form (mode -1 for an empty stream).
+  // 1 on success, 0 on failure.
   int WritePathMode(const std::string& name, int32_t mode) const;
   int ReadPathMode(const std::string& name, int32_t& mode) const;
-  // The max paths mode 0 twins of the stream writer and reader (8-bit paths).
+  // The max paths mode 0 twins of the stream writer and reader (8-bit paths), without the
+  // "Path Mode" stream and without any mode check.
   static int SaveNarrowPathData(const std::string& name, const std::string& streamName,
                                 const CAutomationEventArray& array);
   static int LoadNarrowPathData(const std::string& name, const std::string& streamName,

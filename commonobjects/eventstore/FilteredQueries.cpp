@@ -56,7 +56,10 @@ template <typename PathTest, typename PairTest>
 struct Match {
   PathTest path;
   PairTest pair;
-  bool operator()(const CAutomationEvent& e) const { return path(e.Path) & pair(e); }
+  // Both tests are evaluated (no short circuit), so the scan has no data-dependent branch.
+  bool operator()(const CAutomationEvent& e) const {
+    return (static_cast<unsigned>(path(e.Path)) & static_cast<unsigned>(pair(e))) != 0;
+  }
 };
 
 // The filter's Paths and ProcControls as bit sets, built once per query.

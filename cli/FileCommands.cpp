@@ -1,0 +1,664 @@
+// mixauto info, dump, check and save-demo: the event-array file and the compressed
+// automation file from the command line.
+//
+// A file is taken by its content, not its name: "AUTXFILE" in its first eight bytes (any
+// case) makes it a compressed automation file, the compound-file signature an event-array
+// file (or a mix, which is one with more streams). Names may be Windows paths
+// ("C:\Mixes\reel 1.mix") or native ones. Nothing here writes to a file it inspects.
+#include "FileCommands.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "EventCsv.h"
+#include "Table.h"
+#include "commonobjects/presentation/TemplateSnapAutoEvent.h"
+#include "commonobjects/platform/RegFileFormat.h"
+#include "TimeArgument.h"
+#include "commonobjects/eventstore/AutomationEventArray.h"
+#include "commonobjects/files/CompressedAutoFile.h"
+#include "commonobjects/files/internal/EventRecords.h"
+#include "commonobjects/platform/CompoundFile.h"
+#include "commonobjects/platform/File.h"
+#include "commonobjects/platform/RandomAccessFile.h"
+#include "commonobjects/platform/WindowsDrive.h"
+
+namespace mixauto {
+namespace {
+
+namespace files = commonobjects::files;
+namespace platform = commonobjects::platform;
+using platform::CompoundStorage;
+using platform::CompoundStream;
+
+enum class Form { kMissing, kCompressed, kCompound, kOther };
+
+// The problem, on stderr, in the form "mixauto COMMAND: FILE: what"; returns the exit status 1.
+int Fail(const char* command, const std::string& file, const std::string& what) {
+  std::fprintf(stderr, "mixauto %s: %s: %s\n", command, file.c_str(), what.c_str());
+  return 1;
+}
+
+Form DetectForm(const std::string& native) {
+  if (!platform::FileExists(native)) return Form::kMissing;
+  if (IsCompressedAutoFile(native)) return Form::kCompressed;
+  return platform::StgIsStorageFile(native).IsOk() ? Form::kCompound : Form::kOther;
+}
+
+// Why a file of `form` cannot be read as an automation file, or "" when it can.
+std::string FormProblem(Form form) {
+  switch (form) {
+    case Form::kMissing: return "no such file (check the name; Windows names live under the Windows drive folder)";
+    case Form::kOther: return "neither an event-array file (compound file) nor a compressed automation file (AUTXFILE)";
+    default: return "";
+  }
+}
+
+std::string WithCommas(uint64_t n) {
+  std::string digits = std::to_string(n);
+  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<size_t>(i), ",");
+  return digits;
+}
+
+const char* LayoutName(int32_t mode) {
+  switch (mode) {
+    case 0: return "256 paths, 8-bit path records";
+    case 1: return "500 paths, 16-bit path records";
+    case 2: return "2000 paths, 16-bit path records";
+    default: return "not a max paths mode; read as 16-bit path records";
+  }
+}
+
+// ---- Event-array file (compound) ----
+
+std::unique_ptr<CompoundStorage> OpenStorage(const std::string& native, std::string* why) {
+  std::unique_ptr<CompoundStorage> storage;
+  const platform::StgStatus status = CompoundStorage::Open(native, files::kReadMode, &storage);
+  if (!status.IsOk()) *why = status.message.empty() ? "cannot open the compound file" : status.message;
+  return storage;
+}
+
+// The whole of a stream, or nothing when it is missing or unreadable.
+std::optional<std::vector<uint8_t>> ReadStream(CompoundStorage& storage, const char* name) {
+  std::unique_ptr<CompoundStream> stream;
+  if (!storage.OpenStream(name, files::kReadMode, &stream).IsOk()) return std::nullopt;
+  std::vector<uint8_t> bytes(stream->Length());
+  uint32_t got = 0;
+  if (!stream->Read(bytes.data(), static_cast<uint32_t>(bytes.size()), &got).IsOk() || got != bytes.size()) {
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+// The file's max paths mode as Load takes it: 0 when the file has no "Path Mode".
+int32_t FilePathMode(CompoundStorage& storage, bool* present) {
+  int32_t mode = 0;
+  *present = files::ReadPathModeStream(storage, &mode);
+  return *present ? mode : 0;
+}
+
+std::string FormatTm(const std::tm& t) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d (day of year %d, dst %d)", t.tm_year + 1900,
+                t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, t.tm_yday, t.tm_isdst);
+  return text;
+}
+
+std::string FormatSystemTime(const SYSTEMTIME& t) {
+  static const char* const kDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+  char text[64];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u (%s)", t.wYear, t.wMonth, t.wDay, t.wHour,
+                t.wMinute, t.wSecond, t.wMilliseconds, t.wDayOfWeek < 7 ? kDays[t.wDayOfWeek] : "day ?");
+  return text;
+}
+
+void PrintStreams(const CompoundStorage& storage) {
+  Table table;
+  table.AddColumn("stream", Table::Left);
+  table.AddColumn("bytes");
+  for (const platform::StorageEntry& entry : storage.List()) {
+    table.AddRow({entry.name + (entry.isStorage ? "/" : ""), entry.isStorage ? "(storage)" : WithCommas(entry.size)});
+  }
+  std::printf("Streams (%zu):\n", table.RowCount());
+  table.Print();
+}
+
+void PrintVersionAndTime(CompoundStorage& storage) {
+  const files::FileVersionStructure version = files::ReadFileVersion(storage);
+  if (!version.Present) {
+    std::printf("File version:  none (read as 1.0, events stored plain)\n");
+  } else {
+    std::printf("File version:  %u.%u%s\n", version.Major, version.Minor,
+                version.IsCompressed() ? " (events zlib-compressed)" : "");
+    if (version.HasTime) std::printf("  written:     %s\n", FormatTm(version.Written).c_str());
+  }
+  const auto timeAndDate = ReadStream(storage, files::kTimeAndDateStream);
+  if (timeAndDate && timeAndDate->size() >= files::kTimeAndDateBytes) {
+    std::printf("Time and date: %s\n", FormatSystemTime(files::DecodeTimeAndDate(timeAndDate->data())).c_str());
+  } else {
+    std::printf("Time and date: %s\n", timeAndDate ? "too short" : "none");
+  }
+}
+
+void PrintEventData(CompoundStorage& storage) {
+  std::unique_ptr<CompoundStream> stream;
+  if (!storage.OpenStream(files::kAutomationDataStream, files::kReadMode, &stream).IsOk()) {
+    std::printf("Events:        no \"AutomationData\" stream\n");
+    return;
+  }
+  const uint64_t length = stream->Length();
+  if (files::ReadFileVersion(storage).IsCompressed()) {
+    uint8_t head[4] = {};
+    uint32_t got = 0;
+    stream->Read(head, sizeof head, &got);
+    const uint32_t stated = head[0] | head[1] << 8 | head[2] << 16 | static_cast<uint32_t>(head[3]) << 24;
+    std::printf("Events:        %s (%s bytes stated, %s stored)\n", WithCommas(stated / 20).c_str(),
+                WithCommas(stated).c_str(), WithCommas(length).c_str());
+    return;
+  }
+  std::printf("Events:        %s (%s bytes of 20-byte records%s)\n", WithCommas(length / 20).c_str(),
+              WithCommas(length).c_str(), length % 20 ? ", with a partial record at the end" : "");
+}
+
+int InfoCompound(const std::string& file, const std::string& native) {
+  std::string why;
+  std::unique_ptr<CompoundStorage> storage = OpenStorage(native, &why);
+  if (!storage) return Fail("info", file, why);
+  std::printf("Form:          compound file (structured storage): event-array file\n");
+  PrintStreams(*storage);
+  PrintVersionAndTime(*storage);
+  bool present = false;
+  const int32_t mode = FilePathMode(*storage, &present);
+  if (present) {
+    std::printf("Path mode:     %d (%s)\n", mode, LayoutName(mode));
+  } else {
+    std::printf("Path mode:     none (a file of mode 0: %s)\n", LayoutName(0));
+  }
+  PrintEventData(*storage);
+  return 0;
+}
+
+// ---- Compressed automation file ----
+
+// The file opened for reading only, so that inspecting it never writes a header.
+bool OpenCompressed(const std::string& native, CCompressedAutoFile& file, std::string* why) {
+  std::unique_ptr<platform::RandomAccessFile> handle;
+  const platform::FileStatus status =
+      platform::OpenRandomAccessFile(native, platform::FileMode::kRead, platform::FileShare::kShared, &handle);
+  if (!status.IsOk()) {
+    *why = status.message;
+    return false;
+  }
+  file.OpenFile(std::move(handle));
+  if (!file.HeaderValid) *why = "the header is not valid (the magic must be exactly \"AUTXFILE\", at most 28 slots)";
+  return file.HeaderValid;
+}
+
+// What the chunks of a compressed block hold, walked from its offset.
+struct ChunkWalk {
+  uint64_t stored = 0;    // bytes in the file, chunk headers included
+  uint64_t expanded = 0;  // uncompressed bytes the chunk headers state
+  std::string problem;    // the first defect, or ""
+};
+
+uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+
+bool CheckChunk(platform::RandomAccessFile& file, uint64_t at, uint32_t length, uint32_t packed, bool expand,
+                std::string* problem) {
+  std::vector<uint8_t> in(packed);
+  size_t got = 0;
+  if (!file.ReadAt(at, in.data(), in.size(), &got).IsOk() || got != in.size()) {
+    *problem = "its data passes the end of the file";
+    return false;
+  }
+  if (!expand) return true;
+  std::vector<uint8_t> out(length);
+  uLongf produced = length;
+  if (uncompress(out.data(), &produced, in.data(), packed) != Z_OK || produced != length) {
+    *problem = "its zlib data does not expand to its stated length";
+    return false;
+  }
+  return true;
+}
+
+ChunkWalk WalkChunks(platform::RandomAccessFile& file, const CompressedAutoSlotStructure& slot, bool expand) {
+  ChunkWalk walk;
+  uint64_t at = slot.Offset;
+  for (uint32_t k = 1; k <= slot.ChunkCount && walk.problem.empty(); ++k) {
+    uint8_t head[12];
+    size_t got = 0;
+    const std::string name = "chunk " + std::to_string(k) + " at offset " + std::to_string(at);
+    if (!file.ReadAt(at, head, sizeof head, &got).IsOk() || got != sizeof head) {
+      walk.problem = name + ": its header passes the end of the file";
+      break;
+    }
+    const uint32_t number = Le32(head), length = Le32(head + 4), packed = Le32(head + 8);
+    std::string problem;
+    if (number != k) problem = "numbered " + std::to_string(number);
+    else if (length > CCompressedAutoFile::kChunkBytes) problem = "states " + std::to_string(length) + " bytes";
+    else if (packed > CCompressedAutoFile::kMaxCompressedChunk) problem = "stores " + std::to_string(packed) + " bytes";
+    else if (k < slot.ChunkCount && length != CCompressedAutoFile::kChunkBytes) problem = "is short but not the last";
+    else CheckChunk(file, at + sizeof head, length, packed, expand, &problem);
+    if (!problem.empty()) walk.problem = name + ": " + problem;
+    walk.stored += sizeof head + packed;
+    walk.expanded += length;
+    at += sizeof head + packed;
+  }
+  return walk;
+}
+
+int InfoCompressed(const std::string& file, const std::string& native) {
+  CCompressedAutoFile autoFile;
+  std::string why;
+  if (!OpenCompressed(native, autoFile, &why)) return Fail("info", file, why);
+  std::printf("Form:          compressed automation file (AUTXFILE), header version %d\n", autoFile.HeaderVersion);
+  std::printf("Header:        frame rate %d, cut A/B %d, mix passes %d and %d, %s events, paths mode %d (%s)\n",
+              autoFile.FrameRate, autoFile.CutAB, autoFile.MixPassA, autoFile.MixPassB,
+              WithCommas(static_cast<uint32_t>(autoFile.EventCount)).c_str(), autoFile.PathsMode,
+              LayoutName(autoFile.PathsMode));
+  Table table;
+  for (const char* h : {"slot", "block", "offset", "length", "chunks", "stored"}) table.AddColumn(h);
+  for (int32_t i = 0; i < CCompressedAutoFile::kSlotCount; ++i) {
+    const CompressedAutoSlotStructure& slot = autoFile.Slots[i];
+    if (slot.BlockNumber < 0) continue;
+    const uint64_t stored = slot.ChunkCount ? WalkChunks(*autoFile.FileHandle, slot, false).stored : slot.Length;
+    table.AddRow({std::to_string(i), std::to_string(slot.BlockNumber), WithCommas(slot.Offset),
+                  WithCommas(slot.Length), slot.ChunkCount ? std::to_string(slot.ChunkCount) : "raw",
+                  WithCommas(stored)});
+  }
+  std::printf("Blocks (%zu; lengths uncompressed, stored bytes with chunk headers):\n", table.RowCount());
+  table.Print();
+  return 0;
+}
+
+int RunInfo(const std::string& file) {
+  const std::string native = platform::MapWindowsPath(file);
+  const Form form = DetectForm(native);
+  if (!FormProblem(form).empty()) return Fail("info", file, FormProblem(form));
+  uint64_t size = 0;
+  platform::FileAttributes attributes;
+  if (platform::GetFileAttributes(native, &attributes).IsOk()) size = attributes.size;
+  std::printf("File:          %s (%s bytes)\n", native.c_str(), WithCommas(size).c_str());
+  return form == Form::kCompressed ? InfoCompressed(file, native) : InfoCompound(file, native);
+}
+
+// ---- dump ----
+
+// The 16-byte archive form of an event, as block 1 of a compressed automation file holds it.
+CAutomationEvent FromArchiveForm(const uint8_t* r) {
+  CAutomationEvent e;
+  e.Proc = r[0];
+  e.Control = r[1];
+  e.Value = static_cast<int16_t>(r[2] | r[3] << 8);
+  e.Path = static_cast<int32_t>(Le32(r + 4));
+  e.Time = static_cast<int32_t>(Le32(r + 8));
+  e.Flags = r[12];
+  e.OldValue = static_cast<int16_t>(r[14] | r[15] << 8);
+  return e;
+}
+
+bool LoadCompressedEvents(const std::string& native, CAutomationEventArray& events, std::string* why) {
+  CCompressedAutoFile file;
+  if (!OpenCompressed(native, file, why)) return false;
+  const int32_t slot = file.FindSlot(1);
+  if (slot < 0 || file.Slots[slot].BlockNumber != 1) {
+    *why = "the file has no block 1 (events)";
+    return false;
+  }
+  std::vector<uint8_t> bytes(file.Slots[slot].Length);
+  if (!file.ReadBlock(1, bytes.data(), bytes.size())) {
+    *why = "block 1 (events) cannot be read completely";
+    return false;
+  }
+  events.SetSize(static_cast<int32_t>(bytes.size() / 16));
+  for (int32_t i = 0; i < events.GetSize(); ++i) events[i] = FromArchiveForm(&bytes[static_cast<size_t>(i) * 16]);
+  return true;
+}
+
+// The events of a compound file in the layout its own "Path Mode" names, whatever this
+// machine's max paths mode is.
+bool LoadCompoundEvents(const std::string& native, CAutomationEventArray& events, std::string* why) {
+  std::unique_ptr<CompoundStorage> storage = OpenStorage(native, why);
+  if (!storage) return false;
+  bool present = false;
+  const int32_t mode = FilePathMode(*storage, &present);
+  if (files::LoadEventStream(*storage, files::kAutomationDataStream, files::PathWidthForMode(mode), events)) {
+    return true;
+  }
+  *why = "the \"AutomationData\" stream is missing, unreadable or its compressed data is damaged";
+  return false;
+}
+
+struct DumpOptions {
+  std::string file;
+  bool csv = false;
+  bool json = false;
+  bool raw = false;
+};
+
+// One event for people: its time in the display form of the timecode settings, its path,
+// the control's name and the value as the hosts show it. With raw, the numbers as stored.
+std::vector<std::string> Cells(const CTimecodeConverter& converter, int32_t i, const CAutomationEvent& e, bool raw) {
+  if (raw) {
+    return {std::to_string(i),         FormatTime(converter, e.Time), std::to_string(e.Time),
+            std::to_string(e.Path),    std::to_string(e.Proc),        std::to_string(e.Control),
+            std::to_string(e.Value),   std::to_string(e.OldValue),    std::to_string(e.Flags)};
+  }
+  const CTemplateSnapAutoEvent view(e);
+  std::string value, oldValue;
+  view.GetText(value, 1, 0);
+  CTemplateSnapAutoEvent(e.Proc, e.Control, e.OldValue).GetText(oldValue, 1, 0);
+  return {std::to_string(i),
+          FormatTime(converter, e.Time),
+          std::to_string(e.Path),
+          platform::Windows1252ToUtf8(view.GetEventName()) + " (" + std::to_string(e.Proc) + "/" +
+              std::to_string(e.Control) + ")",
+          platform::Windows1252ToUtf8(value),
+          platform::Windows1252ToUtf8(oldValue)};
+}
+
+// Display width of UTF-8 text: one column per character.
+size_t Columns(const std::string& text) {
+  size_t n = 0;
+  for (unsigned char ch : text) n += (ch & 0xC0) != 0x80;
+  return n;
+}
+
+// Aligned columns without holding the text of every event: widths first, then the rows.
+void DumpTable(const CAutomationEventArray& events, bool raw) {
+  const CTimecodeConverter converter;
+  static const std::vector<std::string> kRawHeaders = {"#",       "time",  "units",     "path", "proc",
+                                                       "control", "value", "old value", "flags"};
+  static const std::vector<std::string> kHeaders = {"#", "time", "path", "control", "value", "old value"};
+  const std::vector<std::string>& headers = raw ? kRawHeaders : kHeaders;
+  std::vector<size_t> width(headers.size());
+  for (size_t c = 0; c < headers.size(); ++c) width[c] = headers[c].size();
+  for (int32_t i = 0; i < events.GetSize(); ++i) {
+    const std::vector<std::string> cells = Cells(converter, i, events[i], raw);
+    for (size_t c = 0; c < headers.size(); ++c) width[c] = std::max(width[c], Columns(cells[c]));
+  }
+  auto row = [&](const std::vector<std::string>& cells) {
+    std::string line;
+    for (size_t c = 0; c < cells.size(); ++c) {
+      const std::string pad(width[c] - Columns(cells[c]), ' ');
+      const bool left = !raw && c == 3;  // names read best left-aligned
+      line += (c ? "  " : "") + (left ? cells[c] + pad : pad + cells[c]);
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    std::printf("%s\n", line.c_str());
+  };
+  std::vector<std::string> rules;
+  for (size_t c = 0; c < headers.size(); ++c) rules.emplace_back(width[c], '-');
+  row(headers);
+  row(rules);
+  for (int32_t i = 0; i < events.GetSize(); ++i) row(Cells(converter, i, events[i], raw));
+}
+
+void DumpCsv(const CAutomationEventArray& events) {
+  std::printf("index,time,path,proc,control,value,old_value,flags\n");
+  for (int32_t i = 0; i < events.GetSize(); ++i) {
+    const CAutomationEvent& e = events[i];
+    std::printf("%d,%d,%d,%u,%u,%d,%d,%u\n", i, e.Time, e.Path, e.Proc, e.Control, e.Value, e.OldValue, e.Flags);
+  }
+}
+
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char ch : text) {
+    if (ch == '"' || ch == '\\') {
+      out += '\\';
+      out += static_cast<char>(ch);
+    } else if (ch < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", ch);
+      out += escaped;
+    } else {
+      out += static_cast<char>(ch);
+    }
+  }
+  return out + "\"";
+}
+
+void DumpJson(const std::string& file, const CAutomationEventArray& events) {
+  std::printf("{\"file\": %s, \"count\": %d, \"events\": [", JsonString(file).c_str(), events.GetSize());
+  for (int32_t i = 0; i < events.GetSize(); ++i) {
+    const CAutomationEvent& e = events[i];
+    std::printf("%s\n  {\"time\": %d, \"path\": %d, \"proc\": %u, \"control\": %u, \"value\": %d, \"oldValue\": %d, "
+                "\"flags\": %u}",
+                i ? "," : "", e.Time, e.Path, e.Proc, e.Control, e.Value, e.OldValue, e.Flags);
+  }
+  std::printf("\n]}\n");
+}
+
+int RunDump(const DumpOptions& options) {
+  const std::string native = platform::MapWindowsPath(options.file);
+  const Form form = DetectForm(native);
+  if (!FormProblem(form).empty()) return Fail("dump", options.file, FormProblem(form));
+  CAutomationEventArray events;
+  std::string why;
+  const bool loaded = form == Form::kCompressed ? LoadCompressedEvents(native, events, &why)
+                                                : LoadCompoundEvents(native, events, &why);
+  if (!loaded) return Fail("dump", options.file, why);
+  if (options.json) {
+    DumpJson(options.file, events);
+  } else if (options.csv) {
+    DumpCsv(events);
+  } else {
+    DumpTable(events, options.raw);
+  }
+  return 0;
+}
+
+// ---- check ----
+
+struct Findings {
+  std::vector<std::string> errors;
+  std::vector<std::string> warnings;
+};
+
+// The event-array streams of a sound container: mode, version, sizes, the records themselves.
+void CheckEventStreams(CompoundStorage& storage, Findings* found) {
+  bool present = false;
+  const int32_t mode = FilePathMode(storage, &present);
+  const auto pathMode = ReadStream(storage, files::kPathModeStream);
+  if (present && (!pathMode || pathMode->size() != 4)) found->errors.push_back("\"Path Mode\" is not 4 bytes");
+  if (present && (mode < 0 || mode > 2)) found->errors.push_back("\"Path Mode\" holds " + std::to_string(mode) + ", not 0, 1 or 2");
+  const auto version = ReadStream(storage, files::kFileVersionStream);
+  if (version && version->size() != files::kFileVersionBytes) found->warnings.push_back("\"File Version\" is not 40 bytes");
+  const auto timeAndDate = ReadStream(storage, files::kTimeAndDateStream);
+  if (timeAndDate && timeAndDate->size() != files::kTimeAndDateBytes) found->warnings.push_back("\"Time And Date\" is not 16 bytes");
+
+  CAutomationEventArray events;
+  std::unique_ptr<CompoundStream> data;
+  if (!storage.OpenStream(files::kAutomationDataStream, files::kReadMode, &data).IsOk()) {
+    found->errors.push_back("no \"AutomationData\" stream: no events to load");
+    return;
+  }
+  const bool compressed = files::ReadFileVersion(storage).IsCompressed();
+  if (!compressed && data->Length() % files::kEventRecordBytes) {
+    found->warnings.push_back("\"AutomationData\" ends in a partial record (" + std::to_string(data->Length() % 20) + " bytes)");
+  }
+  data.reset();
+  if (!files::LoadEventStream(storage, files::kAutomationDataStream, files::PathWidthForMode(mode), events)) {
+    found->errors.push_back(compressed ? "\"AutomationData\" does not expand to the byte count it states"
+                                       : "\"AutomationData\" cannot be read");
+  }
+  for (int32_t i = 1; i < events.GetSize(); ++i) {
+    if (events[i].Time < events[i - 1].Time) {
+      found->warnings.push_back("events are out of time order from index " + std::to_string(i));
+      break;
+    }
+  }
+}
+
+void CheckCompound(const std::string& native, Findings* found) {
+  platform::CompoundFileReport report;
+  platform::CheckCompoundFile(native, &report);
+  for (std::string& line : report.errors) found->errors.push_back("container: " + line);
+  for (std::string& line : report.warnings) found->warnings.push_back("container: " + line);
+  if (!report.IsClean()) return;  // the streams of a broken container prove nothing
+  std::string why;
+  std::unique_ptr<CompoundStorage> storage = OpenStorage(native, &why);
+  if (!storage) {
+    found->errors.push_back(why);
+    return;
+  }
+  CheckEventStreams(*storage, found);
+}
+
+void CheckSlots(CCompressedAutoFile& file, uint64_t size, Findings* found) {
+  for (int32_t i = 0; i < CCompressedAutoFile::kSlotCount; ++i) {
+    const CompressedAutoSlotStructure& slot = file.Slots[i];
+    if (slot.BlockNumber < 0) continue;
+    const std::string name = "slot " + std::to_string(i) + " (block " + std::to_string(slot.BlockNumber) + ")";
+    for (int32_t j = 0; j < i; ++j) {
+      if (file.Slots[j].BlockNumber == slot.BlockNumber) found->errors.push_back(name + ": block listed twice");
+    }
+    if (slot.Offset < CCompressedAutoFile::kHeaderBytes) found->errors.push_back(name + ": data inside the header");
+    if (slot.ChunkCount == 0) {
+      if (static_cast<uint64_t>(slot.Offset) + slot.Length > size) found->errors.push_back(name + ": data passes the end of the file");
+      continue;
+    }
+    const ChunkWalk walk = WalkChunks(*file.FileHandle, slot, true);
+    if (!walk.problem.empty()) found->errors.push_back(name + ": " + walk.problem);
+    else if (walk.expanded != slot.Length) found->errors.push_back(name + ": chunks hold " + std::to_string(walk.expanded) + " bytes, the slot states " + std::to_string(slot.Length));
+  }
+}
+
+void CheckCompressed(const std::string& native, Findings* found) {
+  CCompressedAutoFile file;
+  std::string why;
+  if (!OpenCompressed(native, file, &why)) {
+    found->errors.push_back(why);
+    return;
+  }
+  uint64_t size = 0;
+  file.FileHandle->Size(&size);
+  CheckSlots(file, size, found);
+  const int32_t events = file.FindSlot(1);
+  if (events < 0 || file.Slots[events].BlockNumber != 1) {
+    found->warnings.push_back("no block 1 (events)");
+  } else if (file.Slots[events].Length / 16 != static_cast<uint32_t>(file.EventCount)) {
+    found->warnings.push_back("the header counts " + std::to_string(file.EventCount) + " events, block 1 holds " +
+                              std::to_string(file.Slots[events].Length / 16));
+  }
+}
+
+int RunCheck(const std::string& file) {
+  const std::string native = platform::MapWindowsPath(file);
+  const Form form = DetectForm(native);
+  if (!FormProblem(form).empty()) return Fail("check", file, FormProblem(form));
+  Findings found;
+  if (form == Form::kCompressed) {
+    CheckCompressed(native, &found);
+  } else {
+    CheckCompound(native, &found);
+  }
+  for (const std::string& line : found.errors) std::printf("error: %s\n", line.c_str());
+  for (const std::string& line : found.warnings) std::printf("warning: %s\n", line.c_str());
+  if (found.errors.empty()) {
+    std::printf("%s: clean%s\n", file.c_str(), found.warnings.empty() ? "" : " (see the warnings)");
+    return 0;
+  }
+  std::printf("%s: %zu error(s), %zu warning(s); do not rely on this file\n", file.c_str(), found.errors.size(),
+              found.warnings.size());
+  return 1;
+}
+
+// ---- save-demo ----
+
+struct SaveDemoOptions {
+  std::string file;
+  std::string events = std::string(MIXAUTO_SOURCE_DIR) + "/testdata/demo/mix-events.csv";
+};
+
+// Why Save refused the file, as far as the file shows it.
+std::string SaveProblem(const std::string& native) {
+  if (IsCompressedAutoFile(native)) return "it is a compressed automation file; save to another name";
+  const platform::StgStatus probe = platform::StgIsStorageFile(native);
+  if (probe.code == platform::StgStatus::kNotCompoundFile) return "it exists and is not a compound file; save to another name";
+  if (!probe.message.empty()) return probe.message;
+  return "the file could not be created or opened (is its folder there, is it in use?)";
+}
+
+void PrintSavedFile(const std::string& native) {
+  platform::FileAttributes attributes;
+  platform::GetFileAttributes(native, &attributes);
+  std::string why;
+  std::unique_ptr<CompoundStorage> storage = OpenStorage(native, &why);
+  std::string streams;
+  for (const platform::StorageEntry& entry : storage ? storage->List() : std::vector<platform::StorageEntry>{}) {
+    streams += (streams.empty() ? "" : ", ") + entry.name + " (" + WithCommas(entry.size) + ")";
+  }
+  std::printf("Wrote %s: %s bytes; streams: %s\n", native.c_str(), WithCommas(attributes.size).c_str(),
+              streams.c_str());
+}
+
+int RunSaveDemo(const SaveDemoOptions& options) {
+  CAutomationEventArray events;
+  std::string error;
+  if (!LoadEventCsv(options.events, events, error)) return Fail("save-demo", options.events, error);
+  std::printf("Read %s events from %s\n", WithCommas(static_cast<uint32_t>(events.GetSize())).c_str(),
+              options.events.c_str());
+  const std::string native = platform::MapWindowsPath(options.file);
+  std::printf("Saving them with max paths mode %d (%s)\n", events.GetMaxPathsMode(), LayoutName(events.GetMaxPathsMode()));
+  if (events.Save(options.file) != 1) return Fail("save-demo", options.file, "could not save: " + SaveProblem(native));
+  PrintSavedFile(native);
+
+  CAutomationEventArray loaded;
+  int32_t mode = 0;
+  if (loaded.Load(options.file, mode) != 1) return Fail("save-demo", options.file, "saved, but could not load it back");
+  const bool equal = loaded.GetSize() == events.GetSize() && std::equal(events.begin(), events.end(), loaded.begin());
+  std::printf("Loaded %s events back (file mode %d): %s\n", WithCommas(static_cast<uint32_t>(loaded.GetSize())).c_str(),
+              mode, equal ? "equal to the saved events" : "DIFFERENT from the saved events");
+  return equal ? 0 : 1;
+}
+
+void ThrowOnFailure(int rc) {
+  if (rc != 0) throw CLI::RuntimeError(rc);
+}
+
+}  // namespace
+
+void AddInfoCommand(CLI::App& app) {
+  auto file = std::make_shared<std::string>();
+  CLI::App* info = app.add_subcommand("info", "Show the form, streams or blocks, version, path mode and event count of a file");
+  info->add_option("FILE", *file, "Event-array file, mix or compressed automation file")->required();
+  info->callback([file] { ThrowOnFailure(RunInfo(*file)); });
+}
+
+void AddDumpCommand(CLI::App& app) {
+  auto options = std::make_shared<DumpOptions>();
+  CLI::App* dump = app.add_subcommand("dump", "Print the events of a file as a table, CSV or JSON");
+  dump->add_option("FILE", options->file, "Event-array file, mix or compressed automation file")->required();
+  auto* csv = dump->add_flag("--csv", options->csv, "One comma-separated line per event");
+  dump->add_flag("--json", options->json, "A JSON object with every event")->excludes(csv);
+  dump->add_flag("--raw", options->raw, "Table of the stored numbers instead of names and value texts");
+  dump->callback([options] { ThrowOnFailure(RunDump(*options)); });
+}
+
+void AddCheckCommand(CLI::App& app) {
+  auto file = std::make_shared<std::string>();
+  CLI::App* check = app.add_subcommand(
+      "check", "Check a file's container (chains, tree order, sizes) and its events; exit status 0 only when clean");
+  check->add_option("FILE", *file, "Event-array file, mix or compressed automation file")->required();
+  check->callback([file] { ThrowOnFailure(RunCheck(*file)); });
+}
+
+void AddSaveDemoCommand(CLI::App& app) {
+  auto options = std::make_shared<SaveDemoOptions>();
+  CLI::App* saveDemo = app.add_subcommand("save-demo", "Save the demo mix's events to FILE, load them back and compare");
+  saveDemo->add_option("FILE", options->file, "The event-array file to write (created or updated)")->required();
+  saveDemo->add_option("--events", options->events, "Events file: time,path,proc,control,value per line")
+      ->capture_default_str();
+  saveDemo->callback([options] { ThrowOnFailure(RunSaveDemo(*options)); });
+}
+
+}  // namespace mixauto

@@ -1,0 +1,367 @@
+#include "commonobjects/files/internal/EventRecords.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <memory>
+
+#include "commonobjects/eventstore/Notifications.h"
+
+namespace commonobjects::files {
+namespace {
+
+using platform::CompoundStorage;
+using platform::CompoundStream;
+
+// Deflate expands at most 1032 bytes from one byte: stated counts beyond that are impossible.
+constexpr uint64_t kMaxInflateRatio = 1032;
+// Stream calls take 32-bit counts; larger transfers go in pieces of this size.
+constexpr uint32_t kLargestCall = 0x40000000;
+
+void Put16(uint8_t* at, uint16_t v) {
+  at[0] = static_cast<uint8_t>(v);
+  at[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void Put32(uint8_t* at, uint32_t v) {
+  Put16(at, static_cast<uint16_t>(v));
+  Put16(at + 2, static_cast<uint16_t>(v >> 16));
+}
+
+uint16_t Get16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | (at[1] << 8)); }
+
+uint32_t Get32(const uint8_t* at) {
+  return static_cast<uint32_t>(Get16(at)) | (static_cast<uint32_t>(Get16(at + 2)) << 16);
+}
+
+// Writes all count bytes; false on any failure or short write.
+bool WriteAll(CompoundStream& stream, const uint8_t* data, uint64_t count) {
+  while (count > 0) {
+    const auto piece = static_cast<uint32_t>(std::min<uint64_t>(count, kLargestCall));
+    uint32_t written = 0;
+    if (!stream.Write(data, piece, &written).IsOk() || written != piece) return false;
+    data += piece;
+    count -= piece;
+  }
+  return true;
+}
+
+// Reads exactly count bytes; false on any failure or when the stream ends first.
+bool ReadAll(CompoundStream& stream, uint8_t* buffer, uint64_t count) {
+  while (count > 0) {
+    const auto piece = static_cast<uint32_t>(std::min<uint64_t>(count, kLargestCall));
+    uint32_t got = 0;
+    if (!stream.Read(buffer, piece, &got).IsOk() || got != piece) return false;
+    buffer += piece;
+    count -= piece;
+  }
+  return true;
+}
+
+// Whether the stream's stated length is really in the file. A damaged directory entry may
+// state gigabytes in a small file; reading the last byte first proves the length before a
+// buffer that large is allocated. Leaves the position at the start.
+bool LengthIsBacked(CompoundStream& stream, uint64_t length) {
+  uint8_t last = 0;
+  uint32_t got = 0;
+  return length == 0 || (stream.Seek(length - 1).IsOk() && stream.Read(&last, 1, &got).IsOk() && got == 1 &&
+                         stream.Seek(0).IsOk());
+}
+
+// Up to count bytes from the start of a named stream; -1 when it is missing or unreadable.
+int64_t ReadSmallStream(CompoundStorage& storage, std::string_view name, uint8_t* buffer, uint32_t count) {
+  std::unique_ptr<CompoundStream> stream;
+  if (!storage.OpenStream(name, kReadMode, &stream).IsOk()) return -1;
+  uint32_t got = 0;
+  if (!stream->Read(buffer, count, &got).IsOk()) return -1;
+  return got;
+}
+
+bool WriteSmallStream(CompoundStorage& storage, std::string_view name, const uint8_t* data, uint32_t count) {
+  std::unique_ptr<CompoundStream> stream;
+  if (!storage.CreateStream(name, kCreateMode, &stream).IsOk()) return false;
+  return WriteAll(*stream, data, count) && stream->Close().IsOk();
+}
+
+// Where the records of a load come from, in order, a run at a time.
+class RecordSource {
+ public:
+  virtual ~RecordSource() = default;
+  // The next `count` records (count <= kRecordsPerRead), or null when they cannot be read.
+  virtual const uint8_t* Next(size_t count) = 0;
+};
+
+// Records per stream read: large enough that a read costs nothing beside its bytes, small
+// enough that the records are still in the cache when they are converted.
+constexpr size_t kRecordsPerRead = 32768;
+
+// The records of a plain stream, read into one buffer of kRecordsPerRead records.
+class StreamRecords final : public RecordSource {
+ public:
+  explicit StreamRecords(CompoundStream& stream)
+      : stream_(stream), buffer_(std::make_unique_for_overwrite<uint8_t[]>(kRecordsPerRead * kEventRecordBytes)) {}
+  const uint8_t* Next(size_t count) override {
+    return ReadAll(stream_, buffer_.get(), count * kEventRecordBytes) ? buffer_.get() : nullptr;
+  }
+
+ private:
+  CompoundStream& stream_;
+  std::unique_ptr<uint8_t[]> buffer_;
+};
+
+// The records of a compressed stream, expanded in memory.
+class ExpandedRecords final : public RecordSource {
+ public:
+  explicit ExpandedRecords(std::unique_ptr<uint8_t[]> bytes) : bytes_(std::move(bytes)) {}
+  const uint8_t* Next(size_t count) override {
+    const uint8_t* run = bytes_.get() + at_;
+    at_ += count * kEventRecordBytes;
+    return run;
+  }
+
+ private:
+  std::unique_ptr<uint8_t[]> bytes_;
+  size_t at_ = 0;
+};
+
+struct Records {
+  std::unique_ptr<RecordSource> source;  // null when the stream holds no whole record
+  int32_t count = 0;
+};
+
+// Version 1.0 and 1.3 on: the stream is the records; a trailing partial record is ignored.
+// False when the stream cannot hold what it claims.
+bool PlainRecords(CompoundStream& stream, Records* out) {
+  const uint64_t length = stream.Length();
+  const uint64_t count = length / kEventRecordBytes;
+  if (count == 0) return true;
+  if (count > INT32_MAX || !LengthIsBacked(stream, length)) return false;
+  PostEventNotification(kLoadNotificationCode, 50);
+  out->source = std::make_unique<StreamRecords>(stream);
+  out->count = static_cast<int32_t>(count);
+  return true;
+}
+
+// Versions 1.1 and 1.2: the count U of uncompressed bytes, then a zlib stream holding
+// U / 20 whole records. False when the data is damaged or expands to anything else.
+bool CompressedRecords(CompoundStream& stream, Records* out) {
+  const uint64_t length = stream.Length();
+  uint8_t head[4];
+  if (length < sizeof head) return true;
+  if (!LengthIsBacked(stream, length) || !ReadAll(stream, head, sizeof head)) return false;
+  const uint32_t count = Get32(head) / kEventRecordBytes;
+  if (count == 0) return true;  // below one record: nothing to expand
+  const uint64_t expanded = static_cast<uint64_t>(count) * kEventRecordBytes;
+  const uint64_t packed = length - sizeof head;
+  if (count > INT32_MAX || expanded > packed * kMaxInflateRatio) return false;
+
+  auto input = std::make_unique_for_overwrite<uint8_t[]>(packed);
+  if (!ReadAll(stream, input.get(), packed)) return false;
+  auto bytes = std::make_unique_for_overwrite<uint8_t[]>(expanded);
+  uLongf produced = static_cast<uLongf>(expanded);
+  const int rc = uncompress(bytes.get(), &produced, input.get(), static_cast<uLong>(packed));
+  if (rc != Z_OK || produced != expanded) return false;
+  out->source = std::make_unique<ExpandedRecords>(std::move(bytes));
+  out->count = static_cast<int32_t>(count);
+  return true;
+}
+
+using EventStorage = CGrowableArray<CAutomationEvent>;
+
+// An array of `count` events with the capacity and grow-by that array.SetSize(count) would
+// leave `array` with (the growth rule: max(count, capacity + G) when count passes the
+// capacity, G being the grow-by or size / 8 clamped to [4, 1024]).
+EventStorage SizedLike(const EventStorage& array, int32_t count) {
+  int32_t capacity = array.GetCapacity();
+  if (count > capacity) {
+    const int32_t grow = array.GetGrowBy() != 0 ? array.GetGrowBy() : std::clamp(array.GetSize() / 8, 4, 1024);
+    capacity = static_cast<int32_t>(std::max<int64_t>(count, std::min<int64_t>(int64_t{capacity} + grow, INT32_MAX)));
+  }
+  EventStorage sized;
+  sized.SetSize(count, capacity);         // max(count, 0 + capacity): exactly that capacity
+  sized.SetSize(count, array.GetGrowBy());  // the array's own grow-by
+  return sized;
+}
+
+// Converts `count` records from the source into events[0, count), a read at a time.
+bool ConvertRun(RecordSource& source, int32_t count, PathWidth width, CAutomationEvent* events) {
+  for (int32_t done = 0; done < count;) {
+    const auto run = static_cast<size_t>(std::min<int64_t>(count - done, kRecordsPerRead));
+    const uint8_t* records = source.Next(run);
+    if (records == nullptr) return false;
+    DecodeEventRecords(records, run, width, events + done);
+    done += static_cast<int32_t>(run);
+  }
+  return true;
+}
+
+// Converts every record in order into new storage sized as the array's own growth would
+// size it, posting the percentage before each thirtieth (when there are at least 30
+// records), and hands the storage to the array only when every record was read: a failed
+// read leaves the array as it was.
+bool FillArray(const Records& records, PathWidth width, CAutomationEventArray& array) {
+  const int32_t count = records.count;
+  EventStorage events = SizedLike(array, count);
+  const int32_t step = count / 30;
+  const int32_t run = step >= 1 ? step : count;
+  for (int32_t i = 0; i < count; i += run) {
+    if (step >= 1) {
+      PostEventNotification(kLoadNotificationCode, static_cast<int32_t>(static_cast<int64_t>(i) * 100 / count));
+    }
+    if (!ConvertRun(*records.source, std::min(run, count - i), width, events.GetData() + i)) return false;
+  }
+  static_cast<EventStorage&>(array) = std::move(events);
+  return true;
+}
+
+}  // namespace
+
+void EncodeEventRecords(const CAutomationEvent* events, size_t count, PathWidth width, uint8_t* out) {
+  for (size_t i = 0; i < count; ++i, out += kEventRecordBytes) {
+    const CAutomationEvent& e = events[i];
+    Put32(out, kRecordMarker);
+    Put32(out + 4, static_cast<uint32_t>(e.Time));
+    Put32(out + 8, e.Flags);
+    if (width == PathWidth::kWide) {
+      Put16(out + 12, static_cast<uint16_t>(e.Path));
+      out[14] = e.Proc;
+      out[15] = e.Control;
+    } else {
+      out[12] = static_cast<uint8_t>(e.Path);
+      out[13] = e.Proc;
+      out[14] = e.Control;
+      out[15] = 0;
+    }
+    Put16(out + 16, static_cast<uint16_t>(e.OldValue));
+    Put16(out + 18, static_cast<uint16_t>(e.Value));
+  }
+}
+
+void DecodeEventRecords(const uint8_t* in, size_t count, PathWidth width, CAutomationEvent* events) {
+  for (size_t i = 0; i < count; ++i, in += kEventRecordBytes) {
+    CAutomationEvent& e = events[i];
+    e.Time = static_cast<int32_t>(Get32(in + 4));
+    e.Flags = in[8];
+    if (width == PathWidth::kWide) {
+      e.Path = Get16(in + 12);
+      e.Proc = in[14];
+      e.Control = in[15];
+    } else {
+      e.Path = in[12];
+      e.Proc = in[13];
+      e.Control = in[14];
+    }
+    e.OldValue = static_cast<int16_t>(Get16(in + 16));
+    e.Value = static_cast<int16_t>(Get16(in + 18));
+  }
+}
+
+void EncodeFileVersion(uint8_t major, uint8_t minor, const std::tm& written, uint8_t* out) {
+  out[0] = major;
+  out[1] = minor;
+  out[2] = out[3] = 0;  // reserved
+  const int fields[9] = {written.tm_sec,  written.tm_min,  written.tm_hour, written.tm_mday, written.tm_mon,
+                         written.tm_year, written.tm_wday, written.tm_yday, written.tm_isdst};
+  for (int i = 0; i < 9; ++i) Put32(out + 4 + 4 * i, static_cast<uint32_t>(fields[i]));
+}
+
+FileVersionStructure DecodeFileVersion(const uint8_t* bytes, size_t count) {
+  FileVersionStructure version;
+  if (count == 0) return version;
+  version.Present = true;
+  version.Major = bytes[0];
+  version.Minor = count >= 2 ? bytes[1] : 0;
+  if (count < kFileVersionBytes) return version;
+  int fields[9];
+  for (int i = 0; i < 9; ++i) fields[i] = static_cast<int32_t>(Get32(bytes + 4 + 4 * i));
+  std::tm& t = version.Written;
+  t.tm_sec = fields[0];
+  t.tm_min = fields[1];
+  t.tm_hour = fields[2];
+  t.tm_mday = fields[3];
+  t.tm_mon = fields[4];
+  t.tm_year = fields[5];
+  t.tm_wday = fields[6];
+  t.tm_yday = fields[7];
+  t.tm_isdst = fields[8];
+  version.HasTime = true;
+  return version;
+}
+
+void EncodeTimeAndDate(const SYSTEMTIME& time, uint8_t* out) {
+  const uint16_t fields[8] = {time.wYear,   time.wMonth,  time.wDayOfWeek, time.wDay,
+                              time.wHour,   time.wMinute, time.wSecond,    time.wMilliseconds};
+  for (int i = 0; i < 8; ++i) Put16(out + 2 * i, fields[i]);
+}
+
+SYSTEMTIME DecodeTimeAndDate(const uint8_t* bytes) {
+  return SYSTEMTIME{Get16(bytes),      Get16(bytes + 2),  Get16(bytes + 4),  Get16(bytes + 6),
+                    Get16(bytes + 8),  Get16(bytes + 10), Get16(bytes + 12), Get16(bytes + 14)};
+}
+
+FileVersionStructure ReadFileVersion(CompoundStorage& storage) {
+  uint8_t bytes[kFileVersionBytes];
+  const int64_t got = ReadSmallStream(storage, kFileVersionStream, bytes, sizeof bytes);
+  return got <= 0 ? FileVersionStructure{} : DecodeFileVersion(bytes, static_cast<size_t>(got));
+}
+
+void WriteVersionStreams(CompoundStorage& storage) {
+  uint8_t version[kFileVersionBytes];
+  EncodeFileVersion(kWrittenMajorVersion, kWrittenMinorVersion, platform::LocalTimeNow(), version);
+  WriteSmallStream(storage, kFileVersionStream, version, sizeof version);
+
+  SYSTEMTIME now;
+  platform::GetLocalTime(&now);
+  uint8_t timeAndDate[kTimeAndDateBytes];
+  EncodeTimeAndDate(now, timeAndDate);
+  WriteSmallStream(storage, kTimeAndDateStream, timeAndDate, sizeof timeAndDate);
+}
+
+bool WritePathModeStream(CompoundStorage& storage, int32_t mode) {
+  std::unique_ptr<CompoundStream> stream;
+  if (!storage.CreateStream(kPathModeStream, kCreateMode, &stream).IsOk()) return false;
+  uint8_t bytes[4];
+  Put32(bytes, static_cast<uint32_t>(mode));
+  WriteAll(*stream, bytes, sizeof bytes);  // only the stream's creation decides the outcome
+  stream->Close();
+  return true;
+}
+
+bool ReadPathModeStream(CompoundStorage& storage, int32_t* mode) {
+  uint8_t bytes[4] = {0xFF, 0xFF, 0xFF, 0xFF};  // -1, as far as the stream does not replace it
+  if (ReadSmallStream(storage, kPathModeStream, bytes, sizeof bytes) < 0) return false;
+  *mode = static_cast<int32_t>(Get32(bytes));
+  return true;
+}
+
+int SaveEventStream(CompoundStorage& storage, std::string_view streamName, PathWidth width,
+                    const CAutomationEventArray& array) {
+  std::unique_ptr<CompoundStream> stream;
+  if (!storage.CreateStream(streamName, kCreateMode, &stream).IsOk()) return 0;
+  const auto count = static_cast<size_t>(array.GetSize());
+  const uint64_t bytes = static_cast<uint64_t>(count) * kEventRecordBytes;
+  if (count > 0) {
+    auto buffer = std::make_unique_for_overwrite<uint8_t[]>(bytes);
+    EncodeEventRecords(array.GetData(), count, width, buffer.get());
+    if (!WriteAll(*stream, buffer.get(), bytes)) return 0;
+  }
+  return stream->Close().IsOk() ? 1 : 0;
+}
+
+int LoadEventStream(CompoundStorage& storage, std::string_view streamName, PathWidth width,
+                    CAutomationEventArray& array) {
+  PostEventNotification(kLoadNotificationCode, 0);
+  const FileVersionStructure version = ReadFileVersion(storage);
+  std::unique_ptr<CompoundStream> stream;
+  if (!storage.OpenStream(streamName, kReadMode, &stream).IsOk()) return 0;
+
+  Records records;
+  const bool read = version.IsCompressed() ? CompressedRecords(*stream, &records) : PlainRecords(*stream, &records);
+  if (!read) return 0;
+  if (records.source && !FillArray(records, width, array)) return 0;
+  return 1;
+}
+
+}  // namespace commonobjects::files
