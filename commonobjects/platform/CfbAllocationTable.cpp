@@ -11,7 +11,11 @@ void CfbAllocationTable::Set(uint32_t index, uint32_t value) {
   }
   if (entries_[index] == value) return;
   entries_[index] = value;
-  dirty_.insert(index / perSector_);
+  const uint32_t sector = index / perSector_;
+  if (sector != lastDirty_) {  // long chains touch one table sector many times in a row
+    dirty_.insert(sector);
+    lastDirty_ = sector;
+  }
   if (value == kFreeSector && !IsCommitted(index)) searchFrom_ = std::min(searchFrom_, index);
 }
 
@@ -19,7 +23,7 @@ void CfbAllocationTable::Assign(std::vector<uint32_t> entries) {
   entries_ = std::move(entries);
   entries_.resize((entries_.size() + perSector_ - 1) / perSector_ * perSector_, kFreeSector);
   committed_.clear();
-  dirty_.clear();
+  ClearDirty();
   searchFrom_ = 0;
 }
 

@@ -37,7 +37,7 @@ StgStatus CfbContainer::CreateStream(uint32_t storage, std::u16string name, uint
     if (old.openCount > 0) return Fail(StgStatus::kInUse, "stream \"" + NameToAnsi(name) + "\" is open");
     DropContent(existing);
     old.entry.name = std::move(name);
-    old.pending = std::make_unique<std::vector<uint8_t>>();
+    old.pending = std::make_unique<StreamBytes>();
     changed_ = true;
     *node = existing;
     return StgStatus::Ok();
@@ -46,7 +46,7 @@ StgStatus CfbContainer::CreateStream(uint32_t storage, std::u16string name, uint
   created.entry.name = std::move(name);
   created.entry.type = kStreamEntry;
   created.parent = storage;
-  created.pending = std::make_unique<std::vector<uint8_t>>();
+  created.pending = std::make_unique<StreamBytes>();
   nodes_.push_back(std::move(created));
   maps_.emplace_back();
   *node = static_cast<uint32_t>(nodes_.size() - 1);
@@ -72,10 +72,11 @@ void CfbContainer::DropContent(uint32_t node) {
 StgStatus CfbContainer::MakePending(uint32_t node) {
   StgStatus status = Usable();
   if (!status.IsOk() || nodes_[node].pending) return status;
-  auto content = std::make_unique<std::vector<uint8_t>>(StreamSize(node));
+  auto content = std::make_unique<StreamBytes>(StreamSize(node));
   size_t got = 0;
   status = ReadStream(node, 0, content->data(), content->size(), &got);
   if (!status.IsOk()) return status;
+  content->resize(got);
   DropContent(node);
   nodes_[node].pending = std::move(content);
   changed_ = true;
@@ -83,15 +84,24 @@ StgStatus CfbContainer::MakePending(uint32_t node) {
 }
 
 StgStatus CfbContainer::WriteStream(uint32_t node, uint64_t offset, const void* data, size_t count) {
+  uint8_t* at = nullptr;
+  StgStatus status = ReserveStream(node, offset, count, &at);
+  if (status.IsOk() && count > 0) std::memcpy(at, data, count);
+  return status;
+}
+
+StgStatus CfbContainer::ReserveStream(uint32_t node, uint64_t offset, size_t count, uint8_t** at) {
   StgStatus status = Usable();
   if (!status.IsOk()) return status;
-  std::vector<uint8_t>& content = *nodes_[node].pending;
+  StreamBytes& content = *nodes_[node].pending;
   const uint64_t limit = MaxStreamSize(header_);
   if (offset > limit || count > limit - offset) {
     return Fail(StgStatus::kIoError, "a stream may hold at most " + std::to_string(limit) + " bytes");
   }
-  if (offset + count > content.size()) content.resize(offset + count);
-  if (count > 0) std::memcpy(content.data() + offset, data, count);
+  const size_t oldSize = content.size();
+  if (offset + count > oldSize) content.resize(offset + count);  // the added bytes start unset
+  if (offset > oldSize) std::memset(content.data() + oldSize, 0, offset - oldSize);  // the gap reads as zeros
+  *at = content.data() + offset;
   changed_ = true;
   return StgStatus::Ok();
 }
@@ -142,7 +152,7 @@ StgStatus CfbContainer::WritePendingStreams() {
   for (uint32_t node = 0; node < nodes_.size(); ++node) {
     CfbNode& n = nodes_[node];
     if (!n.pending) continue;
-    const std::vector<uint8_t>& content = *n.pending;
+    const StreamBytes& content = *n.pending;
     n.entry.size = content.size();
     n.entry.start = kEndOfChain;
     if (content.empty()) continue;
@@ -202,7 +212,7 @@ StgStatus CfbContainer::PatchMiniSectors(const std::vector<uint32_t>& smallStrea
   std::map<uint32_t, std::vector<uint8_t>> images;  // by index in the chain
   ResizeMiniStream(chain, &images);
   for (uint32_t node : smallStreams) {
-    const std::vector<uint8_t>& content = *nodes_[node].pending;
+    const StreamBytes& content = *nodes_[node].pending;
     const std::vector<uint32_t>& miniChain = maps_[node]->chain;
     for (size_t k = 0; k < miniChain.size(); ++k) {
       const uint64_t at = uint64_t{miniChain[k]} << kMiniSectorShift;

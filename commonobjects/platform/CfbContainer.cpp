@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "commonobjects/platform/internal/CfbNames.h"
 
@@ -14,6 +15,8 @@ std::string StreamName(const CfbNode& node) { return "stream \"" + NameToAnsi(no
 
 // A chain cut off at its size's length may still have looped back on itself before that.
 bool Repeats(std::vector<uint32_t> chain) {
+  // Most chains run upwards (a commit writes them in order): no sort needed to see that.
+  if (std::adjacent_find(chain.begin(), chain.end(), std::greater_equal<>()) == chain.end()) return false;
   std::sort(chain.begin(), chain.end());
   return std::adjacent_find(chain.begin(), chain.end()) != chain.end();
 }

@@ -1,5 +1,7 @@
 // CompoundStorage and CompoundStream over a CfbContainer, and the functions that open files.
+#include <cstdint>
 #include <cstring>
+#include <functional>
 
 #include "commonobjects/platform/CompoundFile.h"
 #include "commonobjects/platform/internal/CfbContainer.h"
@@ -52,6 +54,18 @@ class CfbStream final : public CompoundStream {
     if (!status.IsOk()) return status;
     position_ += count;
     *bytesWritten = count;
+    return status;
+  }
+  StgStatus WriteInPlace(uint64_t count, const std::function<void(uint8_t* at)>& fill) override {
+    if (closed_) return Closed();
+    if (!writable_) return Refuse(StgStatus::kAccessDenied, "the stream was opened for reading");
+    if (count > SIZE_MAX) return Refuse(StgStatus::kIoError, "the content does not fit in memory");
+    uint8_t* at = nullptr;
+    StgStatus status = container_->MakePending(node_);
+    if (status.IsOk()) status = container_->ReserveStream(node_, position_, static_cast<size_t>(count), &at);
+    if (!status.IsOk()) return status;
+    if (count > 0) fill(at);
+    position_ += count;
     return status;
   }
   StgStatus Seek(uint64_t position) override {

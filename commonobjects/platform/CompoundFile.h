@@ -26,6 +26,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -123,6 +124,11 @@ class CompoundStream {
   // Writes count bytes at the position and advances it, growing the stream (a gap left by
   // a seek past the end reads as zeros); kAccessDenied on a stream opened for reading.
   virtual StgStatus Write(const void* data, uint32_t count, uint32_t* bytesWritten) = 0;
+  // Writes count bytes at the position as Write does, but has fill store them straight into
+  // the stream's own memory: fill(at) must set every byte of at[0, count), and must not call
+  // this stream or its storage, and must not throw. Saves the copy of a large content built only to be written.
+  // fill is not called when the write fails (kAccessDenied, kIoError as for Write).
+  virtual StgStatus WriteInPlace(uint64_t count, const std::function<void(uint8_t* at)>& fill) = 0;
   // Moves the position from the start; it may pass the end.
   virtual StgStatus Seek(uint64_t position) = 0;
   virtual uint64_t Length() const = 0;

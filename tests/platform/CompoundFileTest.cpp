@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
@@ -175,6 +176,40 @@ TEST_F(CompoundFileTest, StreamsWriteInPiecesSeekPastTheEndAndReadBack) {
   ASSERT_TRUE(stream->Close().IsOk());
   ASSERT_TRUE(storage->Release().IsOk());
   EXPECT_EQ(ReadFile(PathOf("f.cfb")).at("S").size(), 13u);
+}
+
+TEST_F(CompoundFileTest, WriteInPlaceFillsTheStreamsOwnMemoryAsWriteWould) {
+  const Bytes original = PatternBytes(5000, 3);
+  const Bytes tail = PatternBytes(5000, 9);
+  WriteStreams(PathOf("f.cfb"), 0x1012, {{"S", original}, {"T", PatternBytes(10, 1)}});
+  const auto fillWith = [](const Bytes& bytes) {
+    return [&bytes](uint8_t* at) { std::copy(bytes.begin(), bytes.end(), at); };
+  };
+  std::unique_ptr<CompoundStorage> storage;
+  ASSERT_TRUE(CompoundStorage::Open(PathOf("f.cfb"), 0x12, &storage).IsOk());
+  std::unique_ptr<CompoundStream> stream, readOnly;
+  ASSERT_TRUE(storage->OpenStream("T", 0x10, &readOnly).IsOk());
+  bool called = false;
+  EXPECT_EQ(readOnly->WriteInPlace(1, [&](uint8_t*) { called = true; }).code, StgStatus::kAccessDenied);
+  EXPECT_FALSE(called);
+  ASSERT_TRUE(storage->OpenStream("S", 0x12, &stream).IsOk());
+  const Bytes middle(10, 'z');
+  ASSERT_TRUE(stream->Seek(100).IsOk());
+  ASSERT_TRUE(stream->WriteInPlace(middle.size(), fillWith(middle)).IsOk());
+  ASSERT_TRUE(stream->Seek(6000).IsOk());  // past the end: the gap reads as zeros
+  ASSERT_TRUE(stream->WriteInPlace(tail.size(), fillWith(tail)).IsOk());
+  EXPECT_EQ(stream->Length(), 11000u);
+  stream.reset();
+  readOnly.reset();
+  ASSERT_TRUE(storage->Release().IsOk());
+
+  Bytes expected = original;
+  std::copy(middle.begin(), middle.end(), expected.begin() + 100);
+  expected.resize(6000, 0);
+  expected.insert(expected.end(), tail.begin(), tail.end());
+  const StreamContents streams = ReadFile(PathOf("f.cfb"));
+  EXPECT_EQ(streams.at("S"), expected);
+  EXPECT_EQ(streams.at("T"), PatternBytes(10, 1));
 }
 
 TEST_F(CompoundFileTest, NamesAreCheckedAndFoundWithoutRegardToCase) {

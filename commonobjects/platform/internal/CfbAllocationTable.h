@@ -63,13 +63,18 @@ class CfbAllocationTable {
   uint32_t UsedEnd() const;
 
   const std::set<uint32_t>& DirtySectors() const { return dirty_; }
-  void ClearDirty() { dirty_.clear(); }
+  void ClearDirty() {
+    dirty_.clear();
+    lastDirty_ = kNoDirtySector;
+  }
 
  private:
   uint32_t perSector_;
   std::vector<uint32_t> entries_;
   std::vector<bool> committed_;
+  static constexpr uint32_t kNoDirtySector = 0xFFFFFFFF;
   std::set<uint32_t> dirty_;
+  uint32_t lastDirty_ = kNoDirtySector;  // the table sector dirty_ received last
   uint32_t searchFrom_ = 0;  // no allocatable entry lies below it
 };
 

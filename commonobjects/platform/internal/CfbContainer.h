@@ -60,6 +60,10 @@ class CfbContainer {
   StgStatus ReadStream(uint32_t node, uint64_t offset, void* buffer, size_t count, size_t* bytesRead);
   // Writes into a pending stream, growing it (a gap reads as zeros).
   StgStatus WriteStream(uint32_t node, uint64_t offset, const void* data, size_t count);
+  // Grows a pending stream to hold [offset, offset + count) as WriteStream would and sets *at
+  // to where that range lies in its memory, for the caller to store every byte of it before
+  // any other call on the container; the bytes of the range are unset until then.
+  StgStatus ReserveStream(uint32_t node, uint64_t offset, size_t count, uint8_t** at);
 
   // Makes every change durable (invariant 1). Nothing is written when nothing changed.
   StgStatus Commit();

@@ -11,13 +11,35 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "commonobjects/platform/internal/CfbDirectoryEntry.h"
 
 namespace commonobjects::platform::cfb {
+
+// Leaves the bytes of a resize uninitialized, so that content about to be written whole is
+// not zeroed first; whoever grows a StreamBytes stores every byte it adds.
+template <class T>
+struct UninitializedAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UninitializedAllocator<U>;
+  };
+  using std::allocator<T>::allocator;
+  template <class U>
+  void construct(U* at) noexcept {
+    ::new (static_cast<void*>(at)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* at, Args&&... args) {
+    ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+  }
+};
+using StreamBytes = std::vector<uint8_t, UninitializedAllocator<uint8_t>>;
 
 struct CfbNode {
   CfbDirectoryEntry entry;  // everything but the tree links, which LayOutTree sets
@@ -26,7 +48,7 @@ struct CfbNode {
 
   // Working state of a stream that was created or opened for writing since the last commit:
   // its whole content, waiting to be written into free sectors by the commit.
-  std::unique_ptr<std::vector<uint8_t>> pending;
+  std::unique_ptr<StreamBytes> pending;
   int openCount = 0;  // open CompoundStream objects on this node (streams are exclusive)
 
   bool IsStorage() const { return entry.type == kStorageEntry || entry.type == kRootEntry; }
