@@ -1,6 +1,8 @@
 // Our compound files read the same in independent readers (python3-olefile in strict mode,
 // gsf, 7z), and files that gsf writes read the same in ours.
 #include <gtest/gtest.h>
+
+#include "support/TempFolder.h"
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,12 +31,7 @@ struct Outcome {
 
 class CompoundFileInteropTest : public testing::Test {
  protected:
-  CompoundFileInteropTest() : folder_(fs::temp_directory_path() / ("co-cfb-interop-" + std::to_string(std::random_device{}()))) {
-    fs::create_directories(folder_);
-  }
-  ~CompoundFileInteropTest() override { fs::remove_all(folder_); }
-
-  std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+  std::string PathOf(const std::string& name) const { return folder_.PathOf(name); }
 
   static std::string Text(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -119,7 +116,7 @@ for entry in ole.listdir(streams=True, storages=False):
     Expect7zPasses(path);
   }
 
-  fs::path folder_;
+  testsupport::TempFolder folder_{"co-cfb-interop"};
 };
 
 StreamContents SizedStreams() {
@@ -173,7 +170,7 @@ TEST_F(CompoundFileInteropTest, FilesThatGsfWritesReadTheSameInOurs) {
                                                for (int i = 0; i < 1500; ++i) many["m" + std::to_string(i)] = PatternBytes(i % 300, i);
                                                return many;
                                              }()}}) {
-    const fs::path inputs = folder_ / label;
+    const fs::path inputs = folder_.Path() / label;
     fs::create_directories(inputs);
     for (const auto& [name, content] : streams) {
       std::ofstream(inputs / name, std::ios::binary).write(reinterpret_cast<const char*>(content.data()), content.size());

@@ -1,6 +1,8 @@
 #include "commonobjects/platform/CompoundFile.h"
 
 #include <gtest/gtest.h>
+
+#include "support/TempFolder.h"
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,12 +35,7 @@ std::string SampleFile(const std::string& name) {
 
 class CompoundFileTest : public testing::Test {
  protected:
-  CompoundFileTest() : folder_(fs::temp_directory_path() / ("co-cfb-" + std::to_string(std::random_device{}()))) {
-    fs::create_directories(folder_);
-  }
-  ~CompoundFileTest() override { fs::remove_all(folder_); }
-
-  std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+  std::string PathOf(const std::string& name) const { return folder_.PathOf(name); }
 
   void WriteStreams(const std::string& path, uint32_t mode, const StreamContents& streams) {
     std::unique_ptr<CompoundStorage> storage;
@@ -64,7 +61,7 @@ class CompoundFileTest : public testing::Test {
     return streams;
   }
 
-  fs::path folder_;
+  testsupport::TempFolder folder_{"co-cfb"};
 };
 
 TEST_F(CompoundFileTest, WordSamplesReadAsAnIndependentReaderReadsThem) {
