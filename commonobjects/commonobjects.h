@@ -23,11 +23,16 @@
 #include "commonobjects/settings/TimecodeSettings.h"
 #include "commonobjects/settings/TimecodeText.h"
 
+#include "commonobjects/editing/ChannelStateTracker.h"
 #include "commonobjects/editing/ConsoleConfiguration.h"
 #include "commonobjects/editing/ConsoleLayout.h"
 #include "commonobjects/editing/ControlModel.h"
+#include "commonobjects/editing/DefaultConsoleState.h"
 #include "commonobjects/editing/FaderLayout.h"
 #include "commonobjects/editing/PathMap.h"
+#include "commonobjects/editing/SameTimeDuplicates.h"
+#include "commonobjects/editing/SlotAlignment.h"
+#include "commonobjects/editing/Thinning.h"
 
 #include "commonobjects/eventstore/Archive.h"
 #include "commonobjects/eventstore/AutomationEvent.h"
@@ -36,6 +41,7 @@
 #include "commonobjects/eventstore/EventFilter.h"
 #include "commonobjects/eventstore/GrowableArray.h"
 #include "commonobjects/eventstore/Notifications.h"
+#include "commonobjects/eventstore/TranslationPairArray.h"
 
 #include "commonobjects/files/CompressedAutoFile.h"
 

@@ -23,7 +23,10 @@
 #include "commonobjects/eventstore/BlockSource.h"
 #include "commonobjects/eventstore/EventFilter.h"
 #include "commonobjects/eventstore/GrowableArray.h"
+#include "commonobjects/eventstore/TranslationPairArray.h"
 #include "commonobjects/platform/WindowMessages.h"
+
+class CPathMap;
 
 class CAutomationEventArray : public CGrowableArray<CAutomationEvent>,
                               public CConsoleLayout,
@@ -113,6 +116,34 @@ class CAutomationEventArray : public CGrowableArray<CAutomationEvent>,
                             CAutomationEventArray& out, int forward) const;
   int32_t GetFilteredEvents(CEventFilter& filter, int32_t max, int32_t& resume,
                             CAutomationEventArray& out, int forward) const;
+
+  // ---- Path translation (eventstore/PathTranslation.cpp) ----
+  // Renumbers paths by the first matching pair (pairs do not chain); times and order stay.
+  // On a non-empty array with pairs, the filter's StartTime and EndTime are raised to at
+  // least 1 first. Nothing at all on an empty array or pair list.
+  void DoTranslatePaths(const CTranslationPairArray& pairs);
+
+  // ---- Old values (editing/OldValues.cpp: it walks the console state) ----
+  // Gives every event within the console's table the value its channel had just before it,
+  // in array order, starting from the default console state by map's path groups passed
+  // through the old-value group remap (0,7,1,2,3,8,4,5,6,9,10,11,12,13). Events outside the
+  // table keep their OldValue. highBase: the first high-range Proc.
+  void SetOldValues(int32_t highBase, const CPathMap& map);
+
+  // ---- Thinning (editing/ThinAutoData.cpp) ----
+  // Removes same-time duplicates, then thins the selected channels (filter Paths and
+  // controls) between the events at StartTime and EndTime (both inclusive) by the window
+  // level (0..6) and value threshold (0..16), sorts by time and recomputes OldValue.
+  // Returns the events removed (duplicates + thinned); 0 when windowLevel is outside 0..6
+  // (the duplicates are then removed all the same). Posts codes 33 and 34.
+  int32_t ThinAutoData(int32_t highBase, const CPathMap& map, int32_t windowLevel,
+                       int32_t threshold);
+
+  // ---- Timestamp continuity (editing/TimeStampContinuity.cpp) ----
+  // When some event's Time is below an earlier one's, writes the report "C:\Tavmir\tcerr.txt"
+  // (every such place), removes same-time duplicates and sorts by time; returns whether it
+  // found one. The argument is unused.
+  bool MakeTimeStampsContinuous(int32_t unused);
 
  protected:
   HWND StatusWnd = nullptr;  // non-null switches status reporting on

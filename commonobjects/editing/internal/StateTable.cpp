@@ -1,0 +1,121 @@
+#include "commonobjects/editing/internal/StateTable.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "commonobjects/editing/PathMap.h"
+
+namespace commonobjects::editing {
+
+namespace {
+const uint16_t* AsValues(const int16_t* table) { return reinterpret_cast<const uint16_t*>(table); }
+}  // namespace
+
+const uint8_t StateTable::kOldValueGroups[14] = {0, 7, 1, 2, 3, 8, 4, 5, 6, 9, 10, 11, 12, 13};
+
+StateTable::StateTable(CControlModel model)
+    // Not value-initialised: a path's memory is written when it first changes.
+    : model_(model), values_(new uint16_t[kValues]), variant_(model.GetDefaultVariant()) {
+  std::fill(std::begin(group_), std::end(group_), kZeroGroup);
+}
+
+void StateTable::LoadDefaults(int32_t defaultPaths, const CPathMap* map, bool remapGroups) {
+  std::fill(std::begin(written_), std::end(written_), false);
+  const bool hasDefaults = model_.HasChannels();
+  for (int32_t path = 0; path < kPaths; ++path) {
+    if (!hasDefaults || path >= defaultPaths) {
+      group_[path] = kZeroGroup;
+      continue;
+    }
+    const int32_t group = map != nullptr ? map->GetGroup(path) : 0;
+    group_[path] = remapGroups ? kOldValueGroups[group] : static_cast<uint8_t>(group);
+  }
+}
+
+const uint16_t* StateTable::DefaultLow(int32_t path) const {
+  if (group_[path] == kZeroGroup || !model_.IsLargeConsole()) {
+    return AsValues(DefaultConsoleState::ZeroTable());
+  }
+  return AsValues(DefaultConsoleState::LowTable(variant_, group_[path]));
+}
+
+const uint16_t* StateTable::DefaultHigh(int32_t path) const {
+  if (group_[path] == kZeroGroup || !model_.IsLargeConsole()) {
+    return AsValues(DefaultConsoleState::ZeroTable());
+  }
+  return AsValues(DefaultConsoleState::HighTable());
+}
+
+const uint16_t* StateTable::DefaultSmall(int32_t path) const {
+  if (group_[path] == kZeroGroup || !model_.IsSmallConsole()) {
+    return AsValues(DefaultConsoleState::ZeroTable());
+  }
+  return AsValues(DefaultConsoleState::SmallTable());
+}
+
+void StateTable::WriteDefaults(int32_t path) {
+  uint16_t* values = values_.get();
+  std::memcpy(values + kLowOffset + Row(path, kLowPerPath), DefaultLow(path),
+              kLowPerPath * sizeof(uint16_t));
+  std::memcpy(values + kHighOffset + Row(path, kHighPerPath), DefaultHigh(path),
+              kHighPerPath * sizeof(uint16_t));
+  std::memcpy(values + kSmallOffset + Row(path, kSmallPerPath), DefaultSmall(path),
+              kSmallPerPath * sizeof(uint16_t));
+  written_[path] = true;
+}
+
+const uint16_t* StateTable::Low(int32_t path) const {
+  return written_[path] ? values_.get() + kLowOffset + Row(path, kLowPerPath) : DefaultLow(path);
+}
+
+const uint16_t* StateTable::High(int32_t path) const {
+  return written_[path] ? values_.get() + kHighOffset + Row(path, kHighPerPath) : DefaultHigh(path);
+}
+
+const uint16_t* StateTable::Small(int32_t path) const {
+  return written_[path] ? values_.get() + kSmallOffset + Row(path, kSmallPerPath)
+                        : DefaultSmall(path);
+}
+
+namespace {
+bool SameValues(const uint16_t* a, const uint16_t* b, int32_t count) {
+  return a == b || std::memcmp(a, b, size_t(count) * sizeof(uint16_t)) == 0;
+}
+}  // namespace
+
+bool StateTable::PathEquals(int32_t path, const StateTable& other) const {
+  // Both untouched: equal when their defaults are (the same rows are the same pointers).
+  return SameValues(Low(path), other.Low(path), kLowPerPath) &&
+         SameValues(High(path), other.High(path), kHighPerPath) &&
+         SameValues(Small(path), other.Small(path), kSmallPerPath);
+}
+
+bool StateTable::Equals(const StateTable& other) const {
+  for (int32_t path = 0; path < kPaths; ++path) {
+    if (!PathEquals(path, other)) return false;
+  }
+  return true;
+}
+
+bool StateTable::EqualsSaved(const uint16_t* saved) const {
+  for (int32_t path = 0; path < kPaths; ++path) {
+    if (!SameValues(Low(path), saved + kLowOffset + Row(path, kLowPerPath), kLowPerPath) ||
+        !SameValues(High(path), saved + kHighOffset + Row(path, kHighPerPath), kHighPerPath) ||
+        !SameValues(Small(path), saved + kSmallOffset + Row(path, kSmallPerPath), kSmallPerPath)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void StateTable::CopyTo(uint16_t* out) const {
+  for (int32_t path = 0; path < kPaths; ++path) {
+    std::memcpy(out + kLowOffset + Row(path, kLowPerPath), Low(path), kLowPerPath * sizeof(uint16_t));
+    std::memcpy(out + kHighOffset + Row(path, kHighPerPath), High(path),
+                kHighPerPath * sizeof(uint16_t));
+    std::memcpy(out + kSmallOffset + Row(path, kSmallPerPath), Small(path),
+                kSmallPerPath * sizeof(uint16_t));
+  }
+}
+
+}  // namespace commonobjects::editing
