@@ -36,9 +36,14 @@ bool IsSlotAlignedControl(int32_t proc, int32_t control, int32_t highBase) {
   const CControlModel model = CControlModel::ForCurrentConsole();
   if (model.IsSmallConsole()) return IsSmallAligned(proc, control);
   if (!model.IsLargeConsole()) return false;
-  if (proc >= 0 && proc < 36) return control >= 0 && control < 9 && (kAlignedControls[proc] >> control) & 1;
+  if (proc >= 0 && proc < 36) return IsSlotAlignedLowControl(proc, control);
   const int64_t offset = static_cast<int64_t>(proc) - highBase;
   return offset >= 0 && offset < 48 && (control == 1 || control == 2);
+}
+
+bool IsSlotAlignedLowControl(int32_t proc, int32_t control) {
+  return proc >= 0 && proc < 36 && control >= 0 && control < 9 &&
+         ((kAlignedControls[proc] >> control) & 1) != 0;
 }
 
 int32_t AlignTimeToSlot(int32_t slotOffset, int32_t path, int32_t time, bool mayMoveBack) {

@@ -18,6 +18,9 @@ class CAutomationEventArray;
 // with Control 0 to 4. Large consoles: the low-range table, and high-range Procs (base to
 // base + 47) with Control 1 or 2. Any other console type: none.
 bool IsSlotAlignedControl(int32_t proc, int32_t control, int32_t highBase);
+// The large consoles' low-range table alone, whatever the console type (Proc 0..35,
+// Control 0..8; false outside): thinning also reads it on other consoles.
+bool IsSlotAlignedLowControl(int32_t proc, int32_t control);
 
 // The slot rule for a path: the time unchanged on small consoles or below 1; otherwise the
 // first time at or after `time` in the path's slot, or, with mayMoveBack, the slot time of
