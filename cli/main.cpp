@@ -4,6 +4,7 @@
 
 #include "Commands.h"
 #include "FileCommands.h"
+#include "StateCommands.h"
 #include "TimecodeCommand.h"
 #include "ValueCommand.h"
 
@@ -19,6 +20,10 @@ int main(int argc, char** argv) {
   mixauto::AddCheckCommand(app);
   mixauto::AddValueCommand(app);
   mixauto::AddTimecodeCommand(app);
+  mixauto::AddThinCommand(app);
+  mixauto::AddRepairCommand(app);
+  mixauto::AddOldValuesCommand(app);
+  mixauto::AddTranslateCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

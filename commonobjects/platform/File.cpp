@@ -318,4 +318,6 @@ FileStatus WriteFileAtomically(const std::string& path, const std::vector<uint8_
   return WriteAtomically(path, bytes.data(), bytes.size());
 }
 
+bool IsTerminal(std::FILE* stream) { return stream != nullptr && isatty(fileno(stream)) == 1; }
+
 }  // namespace commonobjects::platform

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -125,5 +126,8 @@ FileStatus ReadWholeFile(const std::string& path, std::string* text);
 // afterwards is reported with the new file in place.
 FileStatus WriteFileAtomically(const std::string& path, std::string_view bytes);
 FileStatus WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// Whether the stream is connected to a terminal (where a progress line may redraw itself).
+bool IsTerminal(std::FILE* stream);
 
 }  // namespace commonobjects::platform

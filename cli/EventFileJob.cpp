@@ -1,0 +1,255 @@
+#include "EventFileJob.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "commonobjects/editing/ConsoleLayout.h"
+#include "commonobjects/eventstore/AutomationEventArray.h"
+#include "commonobjects/files/CompressedAutoFile.h"
+#include "commonobjects/platform/CompoundFile.h"
+#include "commonobjects/platform/File.h"
+#include "commonobjects/platform/WindowsDrive.h"
+#include "commonobjects/settings/SharedNames.h"
+
+namespace mixauto {
+
+namespace platform = commonobjects::platform;
+
+// ---- Progress line ----
+
+struct ProgressLine::State {
+  uint32_t message = 0;  // "Automation Event Notication"
+  std::string phase;
+  int32_t percent = -1;
+  int32_t count = -1;
+  size_t width = 0;  // characters of the line now on screen
+  std::chrono::steady_clock::time_point lastWrite;
+
+  // Runs on the endpoint's thread; never throws.
+  void Take(const platform::PostedMessage& posted) noexcept {
+    if (posted.message != message) return;
+    try {
+      const std::string was = phase;
+      switch (posted.code) {
+        case 15: phase = "loading", percent = posted.param; break;
+        case 31: phase = "sorting", percent = -1; break;
+        case 33: phase = "thinning", percent = posted.param; break;
+        case 34: phase = "thinning", count = posted.param; break;
+        default: return;
+      }
+      if (phase != was && posted.code != 34) count = -1;
+      const auto now = std::chrono::steady_clock::now();
+      if (phase == was && now - lastWrite < std::chrono::milliseconds(100)) return;
+      lastWrite = now;
+      std::string text = phase + (percent >= 0 ? " " + std::to_string(percent) + "%" : std::string("..."));
+      if (count >= 0) text += " (" + WithCommas(count) + " removed)";
+      Write(text);
+    } catch (...) {
+      // a progress line is worth no failure
+    }
+  }
+
+  // Rewrites the line in place: carriage return, the text, blanks over a longer old line.
+  void Write(const std::string& text) {
+    const std::string blanks(width > text.size() ? width - text.size() : 0, ' ');
+    std::fprintf(stderr, "\r%s%s", text.c_str(), blanks.c_str());
+    std::fflush(stderr);
+    width = text.size();
+  }
+
+  void Clear() {
+    if (width == 0) return;
+    std::fprintf(stderr, "\r%s\r", std::string(width, ' ').c_str());
+    std::fflush(stderr);
+    width = 0;
+  }
+};
+
+ProgressLine::ProgressLine(bool show) {
+  if (!show) return;
+  state_ = std::make_unique<State>();
+  state_->message = platform::RegisterMessage(SharedNames::kAutomationEventNotificationMessage);
+  State* state = state_.get();
+  endpoint_ = std::make_unique<platform::Endpoint>(
+      SharedNames::kStatusWindowClass, [state](const platform::PostedMessage& posted) { state->Take(posted); });
+}
+
+ProgressLine::~ProgressLine() { Stop(); }
+
+HWND ProgressLine::Handle() const { return endpoint_ ? endpoint_->Handle() : nullptr; }
+
+void ProgressLine::Stop() {
+  endpoint_.reset();  // delivers what is queued and joins its thread: the state is ours again
+  if (state_) state_->Clear();
+  state_.reset();
+}
+
+// ---- Helpers ----
+
+int FailOn(const char* command, const std::string& file, const std::string& what) {
+  std::fprintf(stderr, "mixauto %s: %s: %s\n", command, file.c_str(), what.c_str());
+  return 1;
+}
+
+int FailArgument(const char* command, const std::string& what) {
+  std::fprintf(stderr, "mixauto %s: %s\n", command, what.c_str());
+  return 1;
+}
+
+std::string WithCommas(int64_t n) {
+  std::string digits = std::to_string(n < 0 ? -n : n);
+  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<size_t>(i), ",");
+  return (n < 0 ? "-" : "") + digits;
+}
+
+void ExitOnFailure(int status) {
+  if (status != 0) throw CLI::RuntimeError(status);
+}
+
+CLI::Option* AddEventFileOptions(CLI::App& command, EventFileOptions& options, bool fileRequired) {
+  CLI::Option* file = command.add_option("FILE", options.file, "Event-array file (compound file)")->type_name("FILE");
+  if (fileRequired) file->required();
+  command.add_option("-o,--output", options.output, "Write the result to OUT instead of back into FILE")
+      ->type_name("OUT");
+  command.add_flag("--dry-run", options.dryRun, "Compute and report, write nothing");
+  command.add_flag("--progress", options.progress, "Show a progress line on stderr while loading and working");
+  return file;
+}
+
+namespace {
+
+std::string PathsOfMode(int32_t mode) { return std::to_string(CConsoleLayout::PathsForMode(mode)); }
+
+// Why FILE cannot be loaded as an event-array file, before trying: "" when it may.
+std::string FormProblem(const std::string& native) {
+  if (!platform::FileExists(native)) {
+    return "no such file (check the name; Windows names such as C:\\Mixes\\a.mix live under the Windows drive folder)";
+  }
+  if (IsCompressedAutoFile(native)) {
+    return "a compressed automation file (AUTXFILE); this command works on event-array files (compound files)";
+  }
+  const platform::StgStatus probe = platform::StgIsStorageFile(native);
+  if (probe.code == platform::StgStatus::kNotCompoundFile) return "not an event-array file (not a compound file)";
+  return probe.IsOk() ? "" : probe.message;
+}
+
+// The file's max paths mode is one the array can take: none (read as mode 0), 0, the
+// array's own, or 1 inside the 2000 paths of mode 2.
+std::string ModeProblem(const CAutomationEventArray& events, const std::string& native, int32_t* fileMode) {
+  int32_t mode = 0;
+  if (events.ReadPathMode(native, mode) == 0) mode = 0;
+  *fileMode = mode;
+  const int32_t own = events.GetMaxPathsMode();
+  if (mode == 0 || mode == own || (own == 2 && mode == 1)) return "";
+  return "it was written in max paths mode " + std::to_string(mode) + " (" + PathsOfMode(mode) +
+         " paths) and this console is in mode " + std::to_string(own) + " (" + PathsOfMode(own) +
+         " paths); set \"Max Paths Mode\" under HKLM\\Software\\QRX Tarn Tavmir\\Main to " + std::to_string(mode) +
+         " (see mixauto registry set) to work on it";
+}
+
+std::string LoadProblem(CAutomationEventArray& events, const std::string& native, int32_t* fileMode) {
+  std::string problem = FormProblem(native);
+  if (problem.empty()) problem = ModeProblem(events, native, fileMode);
+  if (problem.empty() && events.Load(native) != 1) {
+    problem = "cannot load its events: the \"AutomationData\" stream is missing or damaged, or another program "
+              "holds the file (try mixauto check on it)";
+  }
+  return problem;
+}
+
+bool SameEvents(const CAutomationEventArray& a, const CAutomationEventArray& b) {
+  return a.GetSize() == b.GetSize() && std::equal(a.begin(), a.end(), b.begin());
+}
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+  std::error_code ignored;
+  return a == b || std::filesystem::equivalent(a, b, ignored);
+}
+
+// Another file: FILE's bytes are copied to a temporary name beside OUT, the events saved
+// into the copy (so OUT keeps FILE's other streams, not OUT's), and the copy renamed over
+// OUT. OUT is replaced whole or not at all; the temporary file never outlives a failure.
+std::string WriteCopy(const std::string& source, const std::string& out, const CAutomationEventArray& events,
+                      bool changed) {
+  const std::string temporary = out + ".mixauto-tmp";
+  std::vector<uint8_t> bytes;
+  platform::FileStatus status = platform::ReadWholeFile(source, &bytes);
+  platform::File copy;
+  if (status.IsOk()) status = copy.Open(temporary, platform::FileMode::kCreateAlways, platform::FileShare::kExclusive);
+  if (status.IsOk()) status = copy.Write(bytes.data(), bytes.size());
+  if (status.IsOk()) status = copy.Sync();
+  const platform::FileStatus closed = copy.Close();
+  if (status.IsOk()) status = closed;
+  std::string problem = status.IsOk() ? "" : status.message;
+  if (problem.empty() && changed && events.Save(temporary) != 1) problem = "could not save the events into " + temporary;
+  if (problem.empty()) {
+    status = platform::RenameFile(temporary, out);
+    if (!status.IsOk()) problem = status.message;
+  }
+  if (!problem.empty()) platform::DeleteFile(temporary);
+  return problem;
+}
+
+int WriteBack(const char* command, const EventFileOptions& options, const std::string& native,
+              const CAutomationEventArray& events, int32_t fileMode, bool changed) {
+  if (options.dryRun) {
+    std::printf("Dry run: nothing written.\n");
+    return 0;
+  }
+  const std::string out = options.output.empty() ? native : platform::MapWindowsPath(options.output);
+  const bool inPlace = IsSameFile(native, out);
+  if (inPlace && !changed) {
+    std::printf("Events unchanged: %s not rewritten.\n", options.file.c_str());
+    return 0;
+  }
+  const int32_t savedMode = CConsoleLayout().GetMaxPathsMode();
+  if (changed && savedMode != fileMode) {
+    std::printf("Note: written in max paths mode %d (%s paths); the file had mode %d.\n", savedMode,
+                PathsOfMode(savedMode).c_str(), fileMode);
+  }
+  // In place, Save writes straight into FILE rather than into a copy renamed over it: Save
+  // puts every stream into free sectors and switches the header last, after a sync, so an
+  // interrupted or refused save leaves the file as it was; and it keeps the file's other
+  // streams and permissions and respects a program that holds the file open, which a rename
+  // over it would not.
+  if (inPlace) {
+    if (events.Save(native) != 1) {
+      return FailOn(command, options.file,
+                    "could not write the events back (is the file in use, or its folder read-only?); the file is "
+                    "as it was");
+    }
+    std::printf("Wrote %s.\n", options.file.c_str());
+    return 0;
+  }
+  const std::string problem = WriteCopy(native, out, events, changed);
+  if (!problem.empty()) return FailOn(command, options.output, problem + "; nothing written");
+  std::printf("Wrote %s%s.\n", options.output.c_str(), changed ? "" : " (a copy of the unchanged file)");
+  return 0;
+}
+
+}  // namespace
+
+int RunOnEventFile(const char* command, const EventFileOptions& options,
+                   const std::function<std::string(CAutomationEventArray&)>& work) {
+  const std::string native = platform::MapWindowsPath(options.file);
+  ProgressLine progress(options.progress || platform::IsTerminal(stderr));
+  CAutomationEventArray events;
+  events.SetStatusWnd(progress.Handle());  // Sort reports only to a set status window
+  int32_t fileMode = 0;
+  const std::string problem = LoadProblem(events, native, &fileMode);
+  if (!problem.empty()) {
+    progress.Stop();
+    return FailOn(command, options.file, problem);
+  }
+  const CAutomationEventArray loaded = events;
+  const std::string report = work(events);
+  progress.Stop();
+  std::fputs(report.c_str(), stdout);
+  return WriteBack(command, options, native, events, fileMode, !SameEvents(loaded, events));
+}
+
+}  // namespace mixauto

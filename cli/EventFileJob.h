@@ -1,0 +1,75 @@
+// The frame of mixauto's whole-array commands (thin, repair, oldvalues, translate): load an
+// event-array file, run one operation on its events, report, and write the events back.
+//
+// Every such command takes FILE, -o/--output OUT (default: FILE itself), --dry-run (compute
+// and report, write nothing) and --progress (a progress line on stderr while loading and
+// working). A file is written only when its events changed, or when -o names another file.
+// A failure names the file, says what to do and gives exit status 1; the file on disk is
+// then as it was before. Used from the main thread only.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "commonobjects/platform/WindowMessages.h"
+
+class CAutomationEventArray;
+
+namespace mixauto {
+
+struct EventFileOptions {
+  std::string file;
+  std::string output;  // empty: write back into file
+  bool dryRun = false;
+  bool progress = false;
+};
+
+// Adds FILE (required unless `fileRequired` is false), -o/--output, --dry-run and --progress.
+CLI::Option* AddEventFileOptions(CLI::App& command, EventFileOptions& options, bool fileRequired = true);
+
+// "mixauto COMMAND: FILE: what" on stderr; returns the exit status 1.
+int FailOn(const char* command, const std::string& file, const std::string& what);
+
+// "mixauto COMMAND: what" on stderr, for a bad argument; returns the exit status 1.
+int FailArgument(const char* command, const std::string& what);
+
+// 1234567 -> "1,234,567".
+std::string WithCommas(int64_t n);
+
+// A progress line on stderr fed by the library's status notifications: while it runs, an
+// endpoint of class "TavmirStatusWindow" receives them on its own thread and rewrites one
+// line (load 15, sort 31, thinning 33 percent and 34 count). Stop(), or the destructor,
+// unregisters the endpoint, waits for its thread and clears the line; report after that.
+class ProgressLine {
+ public:
+  explicit ProgressLine(bool show);
+  ~ProgressLine();
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+
+  // The endpoint to give an array as its status window (so that Sort reports); null when
+  // nothing is shown.
+  HWND Handle() const;
+  void Stop();
+
+  struct State;
+
+ private:
+  std::unique_ptr<State> state_;  // outlives the endpoint, whose thread writes it
+  std::unique_ptr<commonobjects::platform::Endpoint> endpoint_;
+};
+
+// Loads options.file, runs `work` on its events (it returns the report to print), stops the
+// progress line, prints the report and writes the events back (unless --dry-run, or they
+// are unchanged and no -o was given). Returns the exit status.
+int RunOnEventFile(const char* command, const EventFileOptions& options,
+                   const std::function<std::string(CAutomationEventArray&)>& work);
+
+// Throws CLI's exit for a non-zero status, as the other commands do.
+void ExitOnFailure(int status);
+
+}  // namespace mixauto
