@@ -1,0 +1,197 @@
+// Whole-array editing passes at the size of a long feature mix: 10 million events over 256
+// paths of a large console, written as fader and parameter moves (runs of one channel at
+// every time unit), with about one event in a hundred a same-time duplicate.
+//
+// "per_event" is CPU time per event of the array; "events_per_s" its inverse. The duplicate
+// merge runs beside the straightforward full-table merge (two tables of every key of 2000
+// paths, 67 MB, filled per call) on the same events; the ratio of the two is the speed-up.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "../tests/support/FullTableDuplicates.h"
+#include "commonobjects/editing/ChannelStateTracker.h"
+#include "commonobjects/editing/ConsoleConfiguration.h"
+#include "commonobjects/editing/PathMap.h"
+#include "commonobjects/editing/SameTimeDuplicates.h"
+#include "commonobjects/eventstore/AutomationEventArray.h"
+#include "commonobjects/platform/MemoryRegistryStore.h"
+
+namespace {
+
+using commonobjects::platform::MemoryRegistryStore;
+using commonobjects::platform::RegistryValue;
+using commonobjects::platform::ScopedRegistryOverride;
+
+constexpr int32_t kMixEvents = 10'000'000;
+constexpr int32_t kPaths = 256;
+constexpr int32_t kHighBase = 36;
+
+// A type-3 console (2000 paths) in an in-memory registry for the life of one benchmark.
+class BenchConsole {
+ public:
+  BenchConsole() : guard_(MakeStore()) { CConsoleConfiguration::ResetForTesting(); }
+  ~BenchConsole() { CConsoleConfiguration::ResetForTesting(); }
+
+ private:
+  static std::shared_ptr<MemoryRegistryStore> MakeStore() {
+    auto store = std::make_shared<MemoryRegistryStore>();
+    store->SetValue(HKEY_LOCAL_MACHINE, "Software\\QRX Tarn Tavmir\\Main", "TavmirConsoleType",
+                    RegistryValue::Dword(3));
+    return store;
+  }
+  ScopedRegistryOverride guard_;
+};
+
+// Moves: a channel written at every time unit for 20 to 200 units, several channels moving
+// at once; one event in a hundred repeats its predecessor's time and channel.
+std::vector<CAutomationEvent> MoveEvents(int32_t count) {
+  std::mt19937 rng(5);
+  std::vector<CAutomationEvent> events;
+  events.reserve(static_cast<size_t>(count));
+  int32_t time = 1;
+  while (static_cast<int32_t>(events.size()) < count) {
+    const int32_t channels = 1 + static_cast<int32_t>(rng() % 16);
+    const int32_t length = 20 + static_cast<int32_t>(rng() % 180);
+    std::vector<CAutomationEvent> moving(static_cast<size_t>(channels));
+    for (CAutomationEvent& e : moving) {
+      e.Path = static_cast<int32_t>(rng() % kPaths);
+      e.Proc = static_cast<uint8_t>(rng() % 4 == 0 ? kHighBase + rng() % 48 : rng() % 36);
+      e.Control = static_cast<uint8_t>(rng() % (e.Proc >= kHighBase ? 4 : 9));
+      e.Value = static_cast<int16_t>(rng());
+    }
+    for (int32_t t = 0; t < length && static_cast<int32_t>(events.size()) < count; ++t) {
+      for (CAutomationEvent& e : moving) {
+        if (static_cast<int32_t>(events.size()) >= count) break;
+        e.Time = time + t;
+        e.Value = static_cast<int16_t>(e.Value + 3);
+        events.push_back(e);
+        if (rng() % 100 == 0 && static_cast<int32_t>(events.size()) < count) events.push_back(e);
+      }
+    }
+    time += length / 2;
+  }
+  return events;
+}
+
+const std::vector<CAutomationEvent>& Mix() {
+  static const std::vector<CAutomationEvent> events = MoveEvents(kMixEvents);
+  return events;
+}
+
+void Fill(CAutomationEventArray& array, const std::vector<CAutomationEvent>& events, int32_t count) {
+  array.SetSize(count);
+  std::copy(events.begin(), events.begin() + count, array.GetData());
+}
+
+void Rate(benchmark::State& state, int64_t events) {
+  state.counters["per_event"] = benchmark::Counter(
+      static_cast<double>(events),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["events_per_s"] =
+      benchmark::Counter(static_cast<double>(events), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// Arg: number of events of the mix.
+template <int32_t (*Merge)(CAutomationEventArray&)>
+void BM_Duplicates(benchmark::State& state) {
+  BenchConsole console;
+  const int32_t count = static_cast<int32_t>(state.range(0));
+  CAutomationEventArray array;
+  int32_t merged = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    Fill(array, Mix(), count);
+    state.ResumeTiming();
+    merged = Merge(array);
+  }
+  state.counters["merged"] = merged;
+  Rate(state, count);
+}
+int32_t FastMerge(CAutomationEventArray& a) { return RemoveSameTimeDuplicates(a); }
+int32_t FullTableMerge(CAutomationEventArray& a) {
+  return testsupport::RemoveSameTimeDuplicatesFullTable(a);
+}
+BENCHMARK(BM_Duplicates<FastMerge>)->Name("RemoveSameTimeDuplicates")->Arg(1000)->Arg(kMixEvents)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Duplicates<FullTableMerge>)->Name("RemoveSameTimeDuplicates_FullTable")->Arg(1000)
+    ->Arg(kMixEvents)->Unit(benchmark::kMillisecond);
+
+void BM_StepToTime(benchmark::State& state) {
+  BenchConsole console;
+  CAutomationEventArray array;
+  Fill(array, Mix(), kMixEvents);
+  const CPathMap map;
+  for (auto _ : state) {
+    CChannelStateTracker tracker(&array, kHighBase, &map, 0, nullptr);
+    tracker.StepToTime(INT32_MAX, false);
+    benchmark::DoNotOptimize(tracker.GetLastIndex());
+  }
+  Rate(state, kMixEvents);
+}
+BENCHMARK(BM_StepToTime)->Unit(benchmark::kMillisecond);
+
+// Two trackers in equal states: fresh ones (Arg 0), or both stepped through the whole mix so
+// that every path in use holds its own values (Arg 1). One comparison, nothing emitted.
+void BM_EmitDifferencesOfEqualStates(benchmark::State& state) {
+  BenchConsole console;
+  CAutomationEventArray array;
+  Fill(array, Mix(), state.range(0) != 0 ? kMixEvents : 0);
+  const CPathMap map;
+  CChannelStateTracker a(&array, kHighBase, &map, 0, nullptr);
+  CChannelStateTracker b(&array, kHighBase, &map, 0, nullptr);
+  a.StepToTime(INT32_MAX, false);
+  b.StepToTime(INT32_MAX, false);
+  const int32_t size = array.GetSize();
+  for (auto _ : state) {
+    a.EmitDifferences(b);
+    benchmark::DoNotOptimize(array.GetSize());
+  }
+  if (array.GetSize() != size) state.SkipWithError("equal states emitted events");
+}
+BENCHMARK(BM_EmitDifferencesOfEqualStates)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_TrackerConstruction(benchmark::State& state) {
+  BenchConsole console;
+  const CPathMap map;
+  for (auto _ : state) {
+    CChannelStateTracker tracker(nullptr, kHighBase, &map, 0, nullptr);
+    benchmark::DoNotOptimize(&tracker);
+  }
+}
+BENCHMARK(BM_TrackerConstruction)->Unit(benchmark::kMicrosecond);
+
+void BM_SetOldValues(benchmark::State& state) {
+  BenchConsole console;
+  CAutomationEventArray array;
+  Fill(array, Mix(), kMixEvents);
+  const CPathMap map;
+  for (auto _ : state) array.SetOldValues(kHighBase, map);
+  Rate(state, kMixEvents);
+}
+BENCHMARK(BM_SetOldValues)->Unit(benchmark::kMillisecond);
+
+// Window level 6 (W = 3) and threshold 8 on every path and control over the whole mix.
+void BM_ThinAutoData(benchmark::State& state) {
+  BenchConsole console;
+  CAutomationEventArray array;
+  const CPathMap map;
+  int32_t removed = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    Fill(array, Mix(), kMixEvents);
+    array.Filter.StartTime = 0;
+    array.Filter.EndTime = INT32_MAX;
+    array.Filter.Paths.SetSize(0);
+    for (int32_t p = 0; p < kPaths; ++p) array.Filter.Paths.Add(p);
+    state.ResumeTiming();
+    removed = array.ThinAutoData(kHighBase, map, 6, 8);
+  }
+  state.counters["removed"] = removed;
+  Rate(state, kMixEvents);
+}
+BENCHMARK(BM_ThinAutoData)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
