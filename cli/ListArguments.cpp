@@ -2,14 +2,10 @@
 
 #include <charconv>
 
+#include "Text.h"
+
 namespace mixauto {
 namespace {
-
-std::string Trimmed(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 // The comma-separated items of text, trimmed; an empty item stays (and is refused later).
 std::vector<std::string> Items(const std::string& text) {

@@ -4,16 +4,11 @@
 #include <cctype>
 #include <charconv>
 
+#include "Text.h"
 #include "commonobjects/settings/TimecodeText.h"
 
 namespace mixauto {
 namespace {
-
-std::string Trimmed(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 std::optional<int32_t> ParseUnits(const std::string& digits) {
   int32_t units = 0;

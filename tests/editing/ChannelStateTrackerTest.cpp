@@ -7,21 +7,14 @@
 #include "commonobjects/editing/PathMap.h"
 #include "commonobjects/editing/SlotAlignment.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
+#include "support/Events.h"
 #include "support/TestConsole.h"
 
 namespace {
 
 constexpr int32_t kBase = 64;  // high-range Procs 64 to 111
 
-CAutomationEvent Event(int32_t path, int proc, int control, int32_t time, int16_t value) {
-  CAutomationEvent e;
-  e.Path = path;
-  e.Proc = static_cast<uint8_t>(proc);
-  e.Control = static_cast<uint8_t>(control);
-  e.Time = time;
-  e.Value = value;
-  return e;
-}
+using testsupport::MakeEvent;
 
 TEST(ChannelStateTrackerTest, StartsFromTheDefaultsOfEachPathsVariantAndGroup) {
   struct Case { int32_t type, path, proc, control, value; };
@@ -56,16 +49,16 @@ TEST(ChannelStateTrackerTest, StartsFromTheDefaultsOfEachPathsVariantAndGroup) {
 TEST(ChannelStateTrackerTest, StepsForwardOnlyAndStoresOnlyChannelsInsideTheTable) {
   testsupport::TestConsole console(2, /*maxPathsMode=*/0);
   CAutomationEventArray a;
-  a.Add(Event(1, 14, 0, -5, 11));
-  a.Add(Event(1, 14, 0, 0, 12));
-  a.Add(Event(300, 14, 0, 2, 13));        // beyond 256 paths: ignored
-  a.Add(Event(1, 30, 0, 3, 14));          // Proc 30 is low range
-  a.Add(Event(1, kBase - 1, 0, 3, 15));   // between 36 and the base: ignored
-  a.Add(Event(1, kBase + 48, 0, 3, 16));  // past the high range: ignored
-  a.Add(Event(1, kBase + 2, 4, 3, 17));   // Control 4 of a high Proc: ignored
-  a.Add(Event(1, kBase + 2, 3, 3, 18));
-  a.Add(Event(1, 14, 9, 3, 19));          // Control 9: ignored
-  a.Add(Event(1, 14, 0, 9, 20));
+  a.Add(MakeEvent(1, 14, 0, -5, 11));
+  a.Add(MakeEvent(1, 14, 0, 0, 12));
+  a.Add(MakeEvent(300, 14, 0, 2, 13));        // beyond 256 paths: ignored
+  a.Add(MakeEvent(1, 30, 0, 3, 14));          // Proc 30 is low range
+  a.Add(MakeEvent(1, kBase - 1, 0, 3, 15));   // between 36 and the base: ignored
+  a.Add(MakeEvent(1, kBase + 48, 0, 3, 16));  // past the high range: ignored
+  a.Add(MakeEvent(1, kBase + 2, 4, 3, 17));   // Control 4 of a high Proc: ignored
+  a.Add(MakeEvent(1, kBase + 2, 3, 3, 18));
+  a.Add(MakeEvent(1, 14, 9, 3, 19));          // Control 9: ignored
+  a.Add(MakeEvent(1, 14, 0, 9, 20));
   CChannelStateTracker tracker(&a, kBase, nullptr, 0, nullptr);
   tracker.StepToTime(-1, false);  // not later than the start: nothing consumed
   EXPECT_EQ(tracker.GetLastIndex(), -1);
@@ -106,9 +99,9 @@ TEST(ChannelStateTrackerTest, AlignsSlotControlsToThePathsSlot) {
 
   CAutomationEventArray a;
   EXPECT_EQ(SlotOffset(a), 0);
-  a.Add(Event(7, 0, 0, 8, 0));
+  a.Add(MakeEvent(7, 0, 0, 8, 0));
   EXPECT_EQ(SlotOffset(a), 3);
-  a.Add(Event(4, 0, 0, 11, 0));
+  a.Add(MakeEvent(4, 0, 0, 11, 0));
   EXPECT_EQ(SlotOffset(a), 3);
 
   EXPECT_TRUE(IsSlotAlignedControl(0, 7, kBase));
@@ -124,7 +117,7 @@ TEST(ChannelStateTrackerTest, SmallConsolesHaveTheirOwnSlotRule) {
   testsupport::TestConsole console(6);
   EXPECT_EQ(AlignTimeToSlot(0, 0, 9, false), 9);
   CAutomationEventArray a;
-  a.Add(Event(7, 0, 0, 8, 0));
+  a.Add(MakeEvent(7, 0, 0, 8, 0));
   EXPECT_EQ(SlotOffset(a), 0);
   EXPECT_TRUE(IsSlotAlignedControl(4, 4, kBase));
   EXPECT_FALSE(IsSlotAlignedControl(4, 5, kBase));
@@ -134,9 +127,9 @@ TEST(ChannelStateTrackerTest, SmallConsolesHaveTheirOwnSlotRule) {
 TEST(ChannelStateTrackerTest, EmitsTheSelectedDifferencesAtTheSlotTime) {
   testsupport::TestConsole console(3);
   CAutomationEventArray source;
-  source.Add(Event(4, 14, 0, 5, 100));   // slot aligned
-  source.Add(Event(4, 14, 2, 5, 7));     // not slot aligned
-  source.Add(Event(6, 14, 0, 5, 200));   // an unselected path
+  source.Add(MakeEvent(4, 14, 0, 5, 100));   // slot aligned
+  source.Add(MakeEvent(4, 14, 2, 5, 7));     // not slot aligned
+  source.Add(MakeEvent(6, 14, 0, 5, 200));   // an unselected path
   CEventFilter filter;
   filter.Paths.Add(4);
   filter.ProcControls.Add(static_cast<uint16_t>(14 | (0 << 8)));
@@ -172,9 +165,9 @@ TEST(ChannelStateTrackerTest, EmitsTheSelectedDifferencesAtTheSlotTime) {
 TEST(ChannelStateTrackerTest, ASavedTableRestoresTheStateItWasTakenFrom) {
   testsupport::TestConsole console(3);
   CAutomationEventArray a;
-  a.Add(Event(2, 14, 0, 1, 50));
-  a.Add(Event(1999, kBase + 3, 1, 1, 60));
-  a.Add(Event(2, 14, 0, 4, 70));
+  a.Add(MakeEvent(2, 14, 0, 1, 50));
+  a.Add(MakeEvent(1999, kBase + 3, 1, 1, 60));
+  a.Add(MakeEvent(2, 14, 0, 4, 70));
   CChannelStateTracker tracker(&a, kBase, nullptr, 0, nullptr);
   tracker.StepToTime(1, false);
   std::vector<uint16_t> saved(CChannelStateTracker::kStateTableValues);
@@ -202,7 +195,7 @@ void RecordProgress(const CAutomationEventArray*, int32_t index, int32_t total) 
 TEST(ChannelStateTrackerTest, CopiesAnEventRangeByModeWithItsShiftAndReportsEvery200th) {
   testsupport::TestConsole console(3);
   CAutomationEventArray source;
-  for (int32_t i = 0; i < 401; ++i) source.Add(Event(i % 2 == 0 ? 3 : 5, 14, 0, i, 1));
+  for (int32_t i = 0; i < 401; ++i) source.Add(MakeEvent(i % 2 == 0 ? 3 : 5, 14, 0, i, 1));
   CEventFilter filter;
   filter.Paths.Add(3);
   CChannelStateTracker from(&source, kBase, nullptr, 0, nullptr);

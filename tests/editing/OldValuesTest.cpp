@@ -4,6 +4,7 @@
 
 #include "commonobjects/editing/PathMap.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
+#include "support/Events.h"
 #include "support/TestConsole.h"
 
 namespace {
@@ -18,7 +19,9 @@ void ExpectOldValues(const std::vector<Ev>& events, int32_t highBase, const CPat
   CAutomationEventArray array;
   int32_t time = 0;
   for (const Ev& e : events) {
-    array.Add(CAutomationEvent{uint8_t(e.proc), uint8_t(e.control), e.value, e.path, time++, 0, kUntouched});
+    CAutomationEvent event = testsupport::MakeEvent(e.path, e.proc, e.control, time++, e.value);
+    event.OldValue = kUntouched;
+    array.Add(event);
   }
   array.SetOldValues(highBase, map);
   for (size_t i = 0; i < events.size(); ++i) {

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "commonobjects/eventstore/AutomationEventArray.h"
+#include "support/Events.h"
 #include "support/FullTableDuplicates.h"
 #include "support/TestConsole.h"
 
@@ -13,12 +14,7 @@ namespace {
 
 CAutomationEvent Event(int32_t path, int proc, int control, int32_t time, int16_t value,
                        uint8_t flags = 0) {
-  CAutomationEvent e;
-  e.Path = path;
-  e.Proc = static_cast<uint8_t>(proc);
-  e.Control = static_cast<uint8_t>(control);
-  e.Time = time;
-  e.Value = value;
+  CAutomationEvent e = testsupport::MakeEvent(path, proc, control, time, value);
   e.Flags = flags;
   return e;
 }

@@ -11,6 +11,7 @@
 #include "commonobjects/editing/PathMap.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/platform/WindowMessages.h"
+#include "support/Events.h"
 #include "support/TestConsole.h"
 
 namespace {
@@ -19,15 +20,7 @@ using commonobjects::platform::Endpoint;
 using commonobjects::platform::PostedMessage;
 constexpr int32_t kBase = 40;  // high-control base
 
-CAutomationEvent Ev(int32_t path, int proc, int control, int32_t time, int value) {
-  CAutomationEvent e;
-  e.Path = path;
-  e.Proc = static_cast<uint8_t>(proc);
-  e.Control = static_cast<uint8_t>(control);
-  e.Time = time;
-  e.Value = static_cast<int16_t>(value);
-  return e;
-}
+using testsupport::MakeEvent;
 
 // e's channel written `count` times from e.Time, `spacing` units apart, rising by `rise`.
 void AddRun(CAutomationEventArray& a, CAutomationEvent e, int32_t spacing, int32_t count,
@@ -64,7 +57,7 @@ TEST(ThinningTest, ControlTablesAndRunTests) {
       {1, 4, 2, false, false},  {1, 14, 0, false, false}};
   for (const auto& c : cases) {
     testsupport::TestConsole console(c.type);
-    const CAutomationEvent e = Ev(0, c.proc, c.control, 1, 0);
+    const CAutomationEvent e = MakeEvent(0, c.proc, c.control, 1, 0);
     EXPECT_EQ(IsThinnableControl(e, kBase), c.thinnable) << c.type << ":" << c.proc << "/"
                                                           << c.control;
     EXPECT_EQ(IsThresholdFaderControl(e), c.fader) << c.type << ":" << c.proc << "/" << c.control;
@@ -72,13 +65,13 @@ TEST(ThinningTest, ControlTablesAndRunTests) {
   const struct { int v0, v1, v2, path2; bool monotonic; } runs[] = {  // equal counts as up
       {3, 2, 1, 0, true}, {1, 2, 2, 0, true}, {2, 1, 1, 0, false}, {1, 2, 3, 1, false}};
   for (const auto& r : runs) {
-    const CAutomationEvent run[] = {Ev(0, 14, 0, 1, r.v0), Ev(0, 14, 0, 2, r.v1),
-                                    Ev(r.path2, 14, 0, 3, r.v2)};
+    const CAutomationEvent run[] = {MakeEvent(0, 14, 0, 1, r.v0), MakeEvent(0, 14, 0, 2, r.v1),
+                                    MakeEvent(r.path2, 14, 0, 3, r.v2)};
     EXPECT_EQ(IsMonotonicRun(run, 3), r.monotonic) << r.v0 << r.v1 << r.v2 << " " << r.path2;
   }
-  EXPECT_TRUE(SameChannelWithin(Ev(0, 14, 0, 7, 0), Ev(0, 14, 0, 4, 9), 4));
-  EXPECT_FALSE(SameChannelWithin(Ev(0, 14, 0, 8, 0), Ev(0, 14, 0, 4, 0), 4));
-  EXPECT_FALSE(SameChannelWithin(Ev(0, 14, 0, 4, 0), Ev(0, 14, 1, 4, 0), 4));
+  EXPECT_TRUE(SameChannelWithin(MakeEvent(0, 14, 0, 7, 0), MakeEvent(0, 14, 0, 4, 9), 4));
+  EXPECT_FALSE(SameChannelWithin(MakeEvent(0, 14, 0, 8, 0), MakeEvent(0, 14, 0, 4, 0), 4));
+  EXPECT_FALSE(SameChannelWithin(MakeEvent(0, 14, 0, 4, 0), MakeEvent(0, 14, 1, 4, 0), 4));
 }
 
 TEST(ThinningTest, WindowDropsTheSmallestStepOfEachWindowWrittenFasterThanOncePerFrame) {
@@ -91,7 +84,7 @@ TEST(ThinningTest, WindowDropsTheSmallestStepOfEachWindowWrittenFasterThanOncePe
       {1, 1, 1, {7}}};          // W = 8 on equal steps: the latest intermediate one
   for (const auto& c : cases) {
     CAutomationEventArray a;
-    AddRun(a, Ev(0, 14, 0, c.first, 100), c.spacing, 12, 5);
+    AddRun(a, MakeEvent(0, 14, 0, c.first, 100), c.spacing, 12, 5);
     a.Filter.StartTime = c.first;
     a.Filter.EndTime = c.first + 11 * c.spacing;
     a.Filter.Paths.Add(0);
@@ -105,7 +98,7 @@ TEST(ThinningTest, FaderThresholdKeepsOneInNineOfARiseOfOneUnitPerEvent) {
   testsupport::TestConsole console;
   for (const auto& [proc, control, removed] : {std::tuple{14, 0, 24}, {14, 1, 24}, {1, 0, 0}}) {
     CAutomationEventArray a;  // fader level and trim only
-    AddRun(a, Ev(0, proc, control, 1, 0), 1, 30, 1);
+    AddRun(a, MakeEvent(0, proc, control, 1, 0), 1, 30, 1);
     a.Filter.EndTime = 30;
     a.Filter.Paths.Add(0);
     EXPECT_EQ(a.ThinAutoData(kBase, CPathMap(), 0, 8), removed) << proc << "/" << control;
@@ -133,7 +126,7 @@ TEST(ThinningTest, OnlyTheSelectedRangePathsAndControlsThin) {
   for (const auto& c : cases) {
     testsupport::TestConsole console(c.type);
     CAutomationEventArray a;
-    AddRun(a, Ev(0, c.proc, 0, 1, 0), 2, 12, 3);  // t1, t3, ..., t23
+    AddRun(a, MakeEvent(0, c.proc, 0, 1, 0), 2, 12, 3);  // t1, t3, ..., t23
     a.Filter.StartTime = c.start;
     a.Filter.EndTime = c.end;
     for (int32_t p : c.paths) a.Filter.Paths.Add(p);
@@ -147,8 +140,8 @@ TEST(ThinningTest, WindowLevelOutsideTheTableReturnsZeroAfterRemovingDuplicates)
   testsupport::TestConsole console;
   for (const auto& [level, result] : {std::pair{7, 0}, {-1, 0}, {0, 1}}) {
     CAutomationEventArray a;
-    AddRun(a, Ev(0, 14, 0, 1, 0), 1, 12, 1);
-    a.AddAtTime(Ev(0, 14, 0, 12, 50));
+    AddRun(a, MakeEvent(0, 14, 0, 1, 0), 1, 12, 1);
+    a.AddAtTime(MakeEvent(0, 14, 0, 12, 50));
     a.Filter.Paths.Add(0);
     EXPECT_EQ(a.ThinAutoData(kBase, CPathMap(), level, 0), result) << level;
     EXPECT_EQ(a.GetSize(), 12);
@@ -160,8 +153,8 @@ TEST(ThinningTest, PostsProgressAndRemovedCounts) {
   Endpoint status("TavmirStatusWindow");
   const uint32_t m = commonobjects::platform::RegisterMessage("Automation Event Notication");
   CAutomationEventArray a;
-  AddRun(a, Ev(0, 14, 0, 1, 0), 1, 12, 1);
-  a.AddAtTime(Ev(0, 14, 0, 12, 50));  // one duplicate
+  AddRun(a, MakeEvent(0, 14, 0, 1, 0), 1, 12, 1);
+  a.AddAtTime(MakeEvent(0, 14, 0, 12, 50));  // one duplicate
   a.Filter.StartTime = 1;
   a.Filter.EndTime = 12;
   a.Filter.Paths.Add(0);
@@ -177,7 +170,7 @@ TEST(ThinningTest, PostsProgressAndRemovedCounts) {
        {std::tuple{0, 1, 0, std::set<int32_t>{99, 100, 110, 120}, std::set<int32_t>{101, 105, 119}},
         std::tuple{6, 0, 1, std::set<int32_t>{150, 199, 202}, std::set<int32_t>{201, 203}}}) {
     CAutomationEventArray b;
-    AddRun(b, Ev(0, 14, 0, 1, 0), 1, 630, rise);
+    AddRun(b, MakeEvent(0, 14, 0, 1, 0), 1, 630, rise);
     b.Filter.EndTime = 630;
     b.Filter.Paths.Add(0);
     b.ThinAutoData(kBase, CPathMap(), level, threshold);
@@ -191,9 +184,9 @@ TEST(ThinningTest, PostsProgressAndRemovedCounts) {
 TEST(ThinningTest, ResultIsInTimeOrderWithFreshOldValues) {
   testsupport::TestConsole console;
   CAutomationEventArray a;
-  AddRun(a, Ev(0, 14, 0, 1, 10), 1, 20, 7);
-  AddRun(a, Ev(1, 14, 0, 1, 500), 1, 20, -7);
-  a.AddAtTime(Ev(2, 3, 0, 30, 4));  // outside the range
+  AddRun(a, MakeEvent(0, 14, 0, 1, 10), 1, 20, 7);
+  AddRun(a, MakeEvent(1, 14, 0, 1, 500), 1, 20, -7);
+  a.AddAtTime(MakeEvent(2, 3, 0, 30, 4));  // outside the range
   for (int32_t i = 0; i < a.GetSize(); ++i) a[i].OldValue = 999;
   a.Filter.StartTime = 1;
   a.Filter.EndTime = 20;

@@ -9,6 +9,7 @@
 
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/platform/File.h"
+#include "support/Events.h"
 #include "support/TempFolder.h"
 #include "support/TestConsole.h"
 
@@ -43,7 +44,7 @@ class TimeStampContinuityTest : public testing::Test {
   static CAutomationEventArray EventsAt(const std::vector<int32_t>& times) {
     CAutomationEventArray array;
     for (int32_t i = 0; i < static_cast<int32_t>(times.size()); ++i) {
-      array.Add(CAutomationEvent{uint8_t(i % 7), uint8_t(i % 3), 0, 10 + i, times[size_t(i)]});
+      array.Add(testsupport::MakeEvent(10 + i, i % 7, i % 3, times[size_t(i)], 0));
     }
     return array;
   }

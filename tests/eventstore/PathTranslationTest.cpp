@@ -4,13 +4,14 @@
 #include <vector>
 
 #include "commonobjects/eventstore/AutomationEventArray.h"
+#include "support/Events.h"
 
 namespace {
 
 CAutomationEventArray EventsOnPaths(const std::vector<int32_t>& paths) {
   CAutomationEventArray array;
   for (int32_t i = 0; i < static_cast<int32_t>(paths.size()); ++i) {
-    array.Add(CAutomationEvent{1, 2, 3, paths[size_t(i)], i * 3});
+    array.Add(testsupport::MakeEvent(paths[size_t(i)], 1, 2, i * 3, 3));
   }
   return array;
 }

@@ -1,22 +1,19 @@
 // mixauto registry, run as a user runs it, on a registry file of its own.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "support/RunTool.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct CommandResult {
-  int status = -1;
-  std::string output;  // stdout and stderr together
-};
+using CommandResult = testsupport::ToolResult;  // output holds stdout and stderr together
 
 class RegistryCommandTest : public ::testing::Test {
  protected:
@@ -30,16 +27,8 @@ class RegistryCommandTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(folder_); }
 
   CommandResult Run(const std::string& arguments) const {
-    const std::string command =
-        "COMMONOBJECTS_REGISTRY='" + registry_ + "' '" + MIXAUTO_PATH + "' registry " + arguments + " 2>&1";
-    CommandResult result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return testsupport::RunTool("COMMONOBJECTS_REGISTRY='" + registry_ + "' '" + MIXAUTO_PATH + "' registry " +
+                                arguments + " 2>&1");
   }
 
   fs::path folder_;

@@ -1,8 +1,6 @@
 // mixauto thin, repair, oldvalues and translate, run as a user runs them on event-array files.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +8,8 @@
 #include <vector>
 
 #include "commonobjects/eventstore/AutomationEventArray.h"
+#include "support/Events.h"
+#include "support/RunTool.h"
 #include "support/TempFolder.h"
 #include "support/TestConsole.h"
 
@@ -24,16 +24,9 @@ class StateCommandsTest : public ::testing::Test {
   testsupport::TestConsole console{3};  // what the tool reads from the missing registry
 
   // The exit status and output (stdout and stderr) of mixauto ARGUMENTS.
-  std::pair<int, std::string> Run(const std::string& arguments) {
-    const std::string command = "COMMONOBJECTS_REGISTRY='" + folder.PathOf("none.reg") + "' COMMONOBJECTS_ROOT='" +
-                                folder.PathOf("root") + "' '" + MIXAUTO_PATH + "' " + arguments + " 2>&1";
-    std::string output;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return {-1, output};
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+  testsupport::ToolResult Run(const std::string& arguments) {
+    return testsupport::RunTool("COMMONOBJECTS_REGISTRY='" + folder.PathOf("none.reg") + "' COMMONOBJECTS_ROOT='" +
+                                folder.PathOf("root") + "' '" + MIXAUTO_PATH + "' " + arguments + " 2>&1");
   }
 
   // A file of the events, in the order given (Save keeps the array's order).
@@ -47,12 +40,7 @@ class StateCommandsTest : public ::testing::Test {
 };
 
 CAutomationEvent Event(int32_t time, int32_t path, int16_t value, uint8_t proc = 14, uint8_t control = 0) {
-  CAutomationEvent e;
-  e.Time = time;
-  e.Path = path;
-  e.Proc = proc;
-  e.Control = control;
-  e.Value = value;
+  CAutomationEvent e = testsupport::MakeEvent(path, proc, control, time, value);
   e.OldValue = 999;
   return e;
 }
@@ -126,10 +114,10 @@ TEST_F(StateCommandsTest, ThinRewritesOnlyTheChosenPathsAndDryRunOrBadLevelsLeav
 
   // The name of a level means its number; -o leaves the file and writes the same result elsewhere.
   const std::string out = folder.PathOf("b.mix");
-  EXPECT_EQ(Run("thin '" + file + "' --window '3 HEAVY' --threshold 'no change' --paths 0-2 -o '" + out + "'").first, 0);
+  EXPECT_EQ(Run("thin '" + file + "' --window '3 HEAVY' --threshold 'no change' --paths 0-2 -o '" + out + "'").status, 0);
   EXPECT_TRUE(Bytes(file) == original);
   const std::string early = folder.PathOf("c.mix");
-  EXPECT_EQ(Run("thin '" + file + "' --window 6 --threshold 0 --to '#30' -o '" + early + "'").first, 0);
+  EXPECT_EQ(Run("thin '" + file + "' --window 6 --threshold 0 --to '#30' -o '" + early + "'").status, 0);
   int32_t keptAfter30 = 0, keptBefore30 = 0;
   for (const CAutomationEvent& e : Load(early)) (e.Time > 30 ? keptAfter30 : keptBefore30) += e.Path == 0;
   EXPECT_EQ(keptAfter30, 30);
@@ -178,7 +166,7 @@ TEST_F(StateCommandsTest, OldValuesFollowEachChannelsPreviousValue) {
   const CAutomationEventArray updated = Load(file);
   EXPECT_EQ(updated[1].OldValue, 100);
   EXPECT_EQ(updated[2].OldValue, 200);
-  EXPECT_EQ(Run("oldvalues '" + file + "' --high-base 35").first, 1);
+  EXPECT_EQ(Run("oldvalues '" + file + "' --high-base 35").status, 1);
 }
 
 TEST_F(StateCommandsTest, TranslateMovesPathsByTheFirstPairAndRefusesABadMapOrUnwritableOutput) {

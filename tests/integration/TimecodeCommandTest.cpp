@@ -1,28 +1,21 @@
 // mixauto timecode, run as a user runs it, on a registry file of its own.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "support/RunTool.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 // The exit status and output (stdout and stderr) of mixauto timecode ARGUMENTS.
-std::pair<int, std::string> RunTimecode(const fs::path& registry, const std::string& arguments) {
-  const std::string command = "COMMONOBJECTS_REGISTRY='" + registry.string() + "' '" + MIXAUTO_PATH +
-                              "' timecode " + arguments + " 2>&1";
-  std::string output;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return {-1, output};
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-  const int status = ::pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+testsupport::ToolResult RunTimecode(const fs::path& registry, const std::string& arguments) {
+  return testsupport::RunTool("COMMONOBJECTS_REGISTRY='" + registry.string() + "' '" + MIXAUTO_PATH + "' timecode " +
+                              arguments + " 2>&1");
 }
 
 // The table row of a time, its columns' padding squeezed to one space.

@@ -1,12 +1,12 @@
 // mixauto value, run as a user runs it, on a registry file of its own.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "support/RunTool.h"
 
 namespace {
 
@@ -14,16 +14,9 @@ namespace fs = std::filesystem;
 
 // Runs mixauto value on the registry file (absent: every setting has its default); returns
 // the exit status and stdout and stderr together.
-std::pair<int, std::string> RunValue(const fs::path& registry, const std::string& arguments) {
-  const std::string command = "COMMONOBJECTS_REGISTRY='" + registry.string() + "' '" +
-                              MIXAUTO_PATH + "' value " + arguments + " 2>&1";
-  std::string output;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return {-1, output};
-  char buffer[4096];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-  const int status = ::pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+testsupport::ToolResult RunValue(const fs::path& registry, const std::string& arguments) {
+  return testsupport::RunTool("COMMONOBJECTS_REGISTRY='" + registry.string() + "' '" + MIXAUTO_PATH + "' value " +
+                              arguments + " 2>&1");
 }
 
 TEST(ValueCommandTest, ConvertsBothWaysUnderTheConsoleTypeAndExplainsFailures) {
