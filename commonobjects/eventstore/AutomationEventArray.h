@@ -33,6 +33,9 @@ class CAutomationEventArray : public CGrowableArray<CAutomationEvent>,
                               public CBlockSource {
  public:
   enum SortMode : int32_t { SortByTime = 0, SortByPathControl = 1, SortByPathTime = 2 };
+  // The side of an edit point on which its ramp lies: RampFromPoint (2) starts at the point
+  // and runs forward; RampToPoint (3) ends at the point. Only these two make edit points.
+  enum TimeDirection : int32_t { RampFromPoint = 2, RampToPoint = 3 };
 
   CAutomationEventArray();
   CAutomationEventArray(const CAutomationEventArray&) = default;
@@ -138,6 +141,38 @@ class CAutomationEventArray : public CGrowableArray<CAutomationEvent>,
   // (the duplicates are then removed all the same). Posts codes 33 and 34.
   int32_t ThinAutoData(int32_t highBase, const CPathMap& map, int32_t windowLevel,
                        int32_t threshold);
+
+  // ---- Copy and merge (editing/CopyChannelData.cpp, editing/MergeChannelData.cpp) ----
+  // The edit range is the filter's: source [StartTime, EndTime) of the first path in Paths,
+  // pasted at ExtraValue onto every path of ExtraList, for the controls the filter accepts.
+  // Each destination channel's automation over the pasted length is replaced, and both edges
+  // are joined by a step or, on slot-aligned controls, a ramp of rampLength units (steps of
+  // rampStep frames) on the side given by each edge's direction. The array ends in time
+  // order. Nothing happens to an empty array.
+  void CopyChannelData(int16_t rampStep, int16_t rampLength, TimeDirection startDirection,
+                       TimeDirection endDirection, int32_t highBase, const CPathMap& map);
+  // As CopyChannelData, from source's first filter path over source's range, into this
+  // array's ExtraList at this ExtraValue. A merge of n sources is n calls with stepNumber
+  // 1..n of stepCount n: the array stays in channel order, unsorted by time, until the last.
+  // sameSource: paste the source path onto every destination without edge joins.
+  void MergeChannelData(CAutomationEventArray& source, int16_t rampStep, int16_t rampLength,
+                        TimeDirection startDirection, TimeDirection endDirection,
+                        int32_t highBase, const CPathMap& map, int32_t sourceSlotOffset,
+                        int32_t stepNumber, int32_t stepCount, int32_t sameSource);
+
+  // ---- Isolate and erase (editing/IsolateChannelData.cpp, editing/EraseChannelData.cpp) ----
+  // Keeps only the selected channels (filter Paths and controls) over [StartTime, EndTime],
+  // moved to ExtraValue: their state at StartTime (where it differs from the defaults) at
+  // ExtraValue, then their events after StartTime up to EndTime. Time order.
+  void IsolateChannelData(int32_t highBase, const CPathMap& map);
+  // Erases the selected channels' events in [StartTime, EndTime] and restores at EndTime + 1
+  // every value the unedited automation had there (an event of another channel exactly at
+  // EndTime + 1 is rewritten as such a restored value). Time order.
+  void EraseChannelData(int32_t highBase, const CPathMap& map);
+  // Erases the selected channels' events in [max(StartTime, 1), EndTime) (slot-aligned) and
+  // joins the values on both sides at EndTime by a step or a ramp. Time order.
+  void EraseChannelData(int16_t rampStep, int16_t rampLength, TimeDirection direction,
+                        int32_t highBase, const CPathMap& map);
 
   // ---- Timestamp continuity (editing/TimeStampContinuity.cpp) ----
   // When some event's Time is below an earlier one's, writes the report "C:\Tavmir\tcerr.txt"
