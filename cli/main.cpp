@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "Commands.h"
+#include "EditCommand.h"
 #include "FileCommands.h"
 #include "StateCommands.h"
 #include "TimecodeCommand.h"
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
   mixauto::AddRepairCommand(app);
   mixauto::AddOldValuesCommand(app);
   mixauto::AddTranslateCommand(app);
+  mixauto::AddEditCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
