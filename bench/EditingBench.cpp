@@ -1,10 +1,13 @@
-// Whole-array editing passes at the size of a long feature mix: 10 million events over 256
-// paths of a large console, written as fader and parameter moves (runs of one channel at
-// every time unit), with about one event in a hundred a same-time duplicate.
+// Editing at the size of a long feature mix: 10 million events over 256 paths of a large
+// console (about 98 minutes at 100 units a second), written as fader and parameter moves
+// (runs of one channel at every time unit), with about one event in a hundred a same-time
+// duplicate.
 //
 // "per_event" is CPU time per event of the array; "events_per_s" its inverse. The duplicate
 // merge runs beside the straightforward full-table merge (two tables of every key of 2000
 // paths, 67 MB, filled per call) on the same events; the ratio of the two is the speed-up.
+// The channel edits (copy, merge, isolate, erase) run over a 10-minute range; they sort the
+// array into channel order and back, so BM_SortIntoChannelOrderAndBack is their yardstick.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -193,5 +196,100 @@ void BM_ThinAutoData(benchmark::State& state) {
   Rate(state, kMixEvents);
 }
 BENCHMARK(BM_ThinAutoData)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The channel edits' range: 10 minutes (60,000 units) from minute 16, pasted at minute 50.
+constexpr int32_t kRangeStart = 100'000;
+constexpr int32_t kRangeEnd = 160'000;
+constexpr int32_t kDestination = 300'000;
+
+void SetEditRange(CEventFilter& filter) {
+  filter.StartTime = kRangeStart;
+  filter.EndTime = kRangeEnd;
+  filter.ExtraValue = kDestination;
+}
+
+void BM_SortIntoChannelOrderAndBack(benchmark::State& state) {
+  BenchConsole console;
+  CAutomationEventArray array;
+  for (auto _ : state) {
+    state.PauseTiming();
+    Fill(array, Mix(), kMixEvents);
+    state.ResumeTiming();
+    array.Sort(CAutomationEventArray::SortByPathControl);
+    array.Sort(CAutomationEventArray::SortByTime);
+  }
+  Rate(state, kMixEvents);
+}
+BENCHMARK(BM_SortIntoChannelOrderAndBack)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Path 3 onto paths 100 to 107, every control, steps at the edges (Arg 0) or 40-unit ramps
+// (Arg 40).
+void BM_CopyChannelData(benchmark::State& state) {
+  BenchConsole console;
+  CAutomationEventArray array;
+  const CPathMap map;
+  for (auto _ : state) {
+    state.PauseTiming();
+    Fill(array, Mix(), kMixEvents);
+    array.Filter.Clear();
+    SetEditRange(array.Filter);
+    array.Filter.Paths.Add(3);
+    for (int32_t p = 100; p < 108; ++p) array.Filter.ExtraList.Add(p);
+    state.ResumeTiming();
+    array.CopyChannelData(1, static_cast<int16_t>(state.range(0)),
+                          CAutomationEventArray::RampToPoint, CAutomationEventArray::RampFromPoint,
+                          kHighBase, map);
+  }
+  Rate(state, kMixEvents);
+}
+BENCHMARK(BM_CopyChannelData)->Arg(0)->Arg(40)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Path 3 of a second 10-million-event mix onto paths 100 to 107, in one step.
+void BM_MergeChannelData(benchmark::State& state) {
+  BenchConsole console;
+  CAutomationEventArray array;
+  CAutomationEventArray source;
+  const CPathMap map;
+  for (auto _ : state) {
+    state.PauseTiming();
+    Fill(array, Mix(), kMixEvents);
+    Fill(source, Mix(), kMixEvents);
+    array.Filter.Clear();
+    source.Filter.Clear();
+    SetEditRange(array.Filter);
+    SetEditRange(source.Filter);
+    source.Filter.Paths.Add(3);
+    for (int32_t p = 100; p < 108; ++p) array.Filter.ExtraList.Add(p);
+    state.ResumeTiming();
+    array.MergeChannelData(source, 1, 0, CAutomationEventArray::RampToPoint,
+                           CAutomationEventArray::RampFromPoint, kHighBase, map, 0, 1, 1, 0);
+  }
+  Rate(state, kMixEvents);
+}
+BENCHMARK(BM_MergeChannelData)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Arg: 0 isolate, 1 erase restoring the values after the range, 2 ranged erase with a step.
+void BM_IsolateAndErase(benchmark::State& state) {
+  BenchConsole console;
+  CAutomationEventArray array;
+  const CPathMap map;
+  for (auto _ : state) {
+    state.PauseTiming();
+    Fill(array, Mix(), kMixEvents);
+    array.Filter.Clear();
+    SetEditRange(array.Filter);
+    for (int32_t p = 0; p < 8; ++p) array.Filter.Paths.Add(p * 32);
+    state.ResumeTiming();
+    switch (state.range(0)) {
+      case 0: array.IsolateChannelData(kHighBase, map); break;
+      case 1: array.EraseChannelData(kHighBase, map); break;
+      default:
+        array.EraseChannelData(1, 0, CAutomationEventArray::RampFromPoint, kHighBase, map);
+        break;
+    }
+  }
+  Rate(state, kMixEvents);
+}
+BENCHMARK(BM_IsolateAndErase)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
