@@ -12,6 +12,7 @@
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/presentation/TemplateSnapAutoEvent.h"
 #include "support/Events.h"
+#include "support/EventFileToolTest.h"
 #include "support/RunTool.h"
 #include "support/TempFolder.h"
 #include "support/TestConsole.h"
@@ -22,23 +23,10 @@ using testsupport::MakeEvent;
 
 // A folder with a missing registry (console type 3, 2000 paths, 1/100 s units) and a Windows
 // drive of its own.
-class EditCommandTest : public ::testing::Test {
+class EditCommandTest : public testsupport::EventFileToolTest {
  protected:
-  testsupport::TempFolder folder{"edit-command"};
-  testsupport::TestConsole console{3};  // what the tool reads from the missing registry
-
-  testsupport::ToolResult Run(const std::string& arguments) {
-    return testsupport::RunTool("COMMONOBJECTS_REGISTRY='" + folder.PathOf("none.reg") + "' COMMONOBJECTS_ROOT='" +
-                                folder.PathOf("root") + "' '" + MIXAUTO_PATH + "' edit " + arguments + " 2>&1");
-  }
-
-  std::string Write(const std::string& name, const std::vector<CAutomationEvent>& events) {
-    CAutomationEventArray array;
-    for (const CAutomationEvent& e : events) array.Add(e);
-    const std::string path = folder.PathOf(name);
-    EXPECT_EQ(array.Save(path), 1);
-    return path;
-  }
+  EditCommandTest() : EventFileToolTest("edit-command") {}
+  testsupport::ToolResult Run(const std::string& arguments) { return RunMixauto("edit " + arguments); }
 };
 
 // Fader level (Proc 14, Control 0) moves. The last event (path 7 at 9000) gives slot offset

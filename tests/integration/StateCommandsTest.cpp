@@ -9,6 +9,7 @@
 
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "support/Events.h"
+#include "support/EventFileToolTest.h"
 #include "support/RunTool.h"
 #include "support/TempFolder.h"
 #include "support/TestConsole.h"
@@ -18,25 +19,10 @@ namespace {
 namespace fs = std::filesystem;
 
 // A folder with a missing registry (console type 3, 2000 paths) and a Windows drive of its own.
-class StateCommandsTest : public ::testing::Test {
+class StateCommandsTest : public testsupport::EventFileToolTest {
  protected:
-  testsupport::TempFolder folder{"state-commands"};
-  testsupport::TestConsole console{3};  // what the tool reads from the missing registry
-
-  // The exit status and output (stdout and stderr) of mixauto ARGUMENTS.
-  testsupport::ToolResult Run(const std::string& arguments) {
-    return testsupport::RunTool("COMMONOBJECTS_REGISTRY='" + folder.PathOf("none.reg") + "' COMMONOBJECTS_ROOT='" +
-                                folder.PathOf("root") + "' '" + MIXAUTO_PATH + "' " + arguments + " 2>&1");
-  }
-
-  // A file of the events, in the order given (Save keeps the array's order).
-  std::string Write(const std::string& name, const std::vector<CAutomationEvent>& events) {
-    CAutomationEventArray array;
-    for (const CAutomationEvent& e : events) array.Add(e);
-    const std::string path = folder.PathOf(name);
-    EXPECT_EQ(array.Save(path), 1);
-    return path;
-  }
+  StateCommandsTest() : EventFileToolTest("state-commands") {}
+  testsupport::ToolResult Run(const std::string& arguments) { return RunMixauto(arguments); }
 };
 
 CAutomationEvent Event(int32_t time, int32_t path, int16_t value, uint8_t proc = 14, uint8_t control = 0) {
