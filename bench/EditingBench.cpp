@@ -202,10 +202,13 @@ constexpr int32_t kRangeStart = 100'000;
 constexpr int32_t kRangeEnd = 160'000;
 constexpr int32_t kDestination = 300'000;
 
-void SetEditRange(CEventFilter& filter) {
-  filter.StartTime = kRangeStart;
-  filter.EndTime = kRangeEnd;
-  filter.ExtraValue = kDestination;
+// The whole mix again, with the channel edits' range and no selection yet.
+void FillForEdit(CAutomationEventArray& array) {
+  Fill(array, Mix(), kMixEvents);
+  array.Filter.Clear();
+  array.Filter.StartTime = kRangeStart;
+  array.Filter.EndTime = kRangeEnd;
+  array.Filter.ExtraValue = kDestination;
 }
 
 void BM_SortIntoChannelOrderAndBack(benchmark::State& state) {
@@ -230,9 +233,7 @@ void BM_CopyChannelData(benchmark::State& state) {
   const CPathMap map;
   for (auto _ : state) {
     state.PauseTiming();
-    Fill(array, Mix(), kMixEvents);
-    array.Filter.Clear();
-    SetEditRange(array.Filter);
+    FillForEdit(array);
     array.Filter.Paths.Add(3);
     for (int32_t p = 100; p < 108; ++p) array.Filter.ExtraList.Add(p);
     state.ResumeTiming();
@@ -252,12 +253,8 @@ void BM_MergeChannelData(benchmark::State& state) {
   const CPathMap map;
   for (auto _ : state) {
     state.PauseTiming();
-    Fill(array, Mix(), kMixEvents);
-    Fill(source, Mix(), kMixEvents);
-    array.Filter.Clear();
-    source.Filter.Clear();
-    SetEditRange(array.Filter);
-    SetEditRange(source.Filter);
+    FillForEdit(array);
+    FillForEdit(source);
     source.Filter.Paths.Add(3);
     for (int32_t p = 100; p < 108; ++p) array.Filter.ExtraList.Add(p);
     state.ResumeTiming();
@@ -275,9 +272,7 @@ void BM_IsolateAndErase(benchmark::State& state) {
   const CPathMap map;
   for (auto _ : state) {
     state.PauseTiming();
-    Fill(array, Mix(), kMixEvents);
-    array.Filter.Clear();
-    SetEditRange(array.Filter);
+    FillForEdit(array);
     for (int32_t p = 0; p < 8; ++p) array.Filter.Paths.Add(p * 32);
     state.ResumeTiming();
     switch (state.range(0)) {
