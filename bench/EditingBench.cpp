@@ -16,8 +16,8 @@
 
 #include "../tests/support/FullTableDuplicates.h"
 #include "commonobjects/editing/ChannelStateTracker.h"
-#include "commonobjects/editing/ConsoleConfiguration.h"
-#include "commonobjects/editing/PathMap.h"
+#include "commonobjects/console/ConsoleConfiguration.h"
+#include "commonobjects/console/PathMap.h"
 #include "commonobjects/editing/SameTimeDuplicates.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/platform/MemoryRegistryStore.h"

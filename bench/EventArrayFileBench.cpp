@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "commonobjects/editing/ConsoleConfiguration.h"
+#include "commonobjects/console/ConsoleConfiguration.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/files/internal/EventRecords.h"
 #include "commonobjects/platform/File.h"

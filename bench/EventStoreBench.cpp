@@ -11,7 +11,7 @@
 #include <random>
 #include <vector>
 
-#include "commonobjects/editing/ConsoleConfiguration.h"
+#include "commonobjects/console/ConsoleConfiguration.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/eventstore/internal/EventSort.h"
 #include "commonobjects/platform/MemoryRegistryStore.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <random>
 
-#include "commonobjects/editing/ConsoleConfiguration.h"
+#include "commonobjects/console/ConsoleConfiguration.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/platform/MemoryRegistryStore.h"
 

@@ -7,7 +7,7 @@
 #include <system_error>
 #include <vector>
 
-#include "commonobjects/editing/ConsoleLayout.h"
+#include "commonobjects/console/ConsoleLayout.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/files/CompressedAutoFile.h"
 #include "commonobjects/platform/CompoundFile.h"

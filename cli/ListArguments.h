@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "commonobjects/editing/PathMap.h"
+#include "commonobjects/console/PathMap.h"
 
 namespace mixauto {
 

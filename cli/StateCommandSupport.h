@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "commonobjects/editing/ControlModel.h"
-#include "commonobjects/editing/PathMap.h"
+#include "commonobjects/console/ControlModel.h"
+#include "commonobjects/console/PathMap.h"
 
 class CAutomationEventArray;
 

@@ -16,7 +16,7 @@
 #include "StateCommands.h"
 #include "Table.h"
 #include "TimeArgument.h"
-#include "commonobjects/editing/ConsoleLayout.h"
+#include "commonobjects/console/ConsoleLayout.h"
 #include "commonobjects/editing/SameTimeDuplicates.h"
 #include "commonobjects/editing/Thinning.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"

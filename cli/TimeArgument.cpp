@@ -5,7 +5,7 @@
 #include <charconv>
 
 #include "Text.h"
-#include "commonobjects/settings/TimecodeText.h"
+#include "commonobjects/timecode/TimecodeText.h"
 
 namespace mixauto {
 namespace {

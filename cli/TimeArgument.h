@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "commonobjects/settings/TimecodeConverter.h"
+#include "commonobjects/timecode/TimecodeConverter.h"
 
 namespace mixauto {
 

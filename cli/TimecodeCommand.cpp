@@ -9,9 +9,9 @@
 
 #include "Table.h"
 #include "TimeArgument.h"
-#include "commonobjects/editing/ConsoleConfiguration.h"
+#include "commonobjects/console/ConsoleConfiguration.h"
 #include "commonobjects/platform/RegFileStore.h"
-#include "commonobjects/settings/TimecodeText.h"
+#include "commonobjects/timecode/TimecodeText.h"
 
 namespace mixauto {
 namespace {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "commonobjects/editing/ConsoleConfiguration.h"
+#include "commonobjects/console/ConsoleConfiguration.h"
 #include "commonobjects/platform/RegFileFormat.h"
 #include "commonobjects/presentation/TemplateSnapAutoEvent.h"
 

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "commonobjects/editing/ControlModel.h"
-#include "commonobjects/editing/DefaultConsoleState.h"
-#include "commonobjects/editing/SlotAlignment.h"
+#include "commonobjects/console/ControlModel.h"
+#include "commonobjects/console/DefaultConsoleState.h"
+#include "commonobjects/console/SlotAlignment.h"
 
 namespace {
 

@@ -22,9 +22,9 @@
 
 #include "commonobjects/editing/AutomationChannel.h"
 #include "commonobjects/editing/ChannelSearch.h"
-#include "commonobjects/editing/ControlModel.h"
+#include "commonobjects/console/ControlModel.h"
 #include "commonobjects/editing/EditPointList.h"
-#include "commonobjects/editing/PathMap.h"
+#include "commonobjects/console/PathMap.h"
 #include "commonobjects/eventstore/Notifications.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "commonobjects/editing/ConsoleLayout.h"
-#include "commonobjects/editing/SlotAlignment.h"
+#include "commonobjects/console/ConsoleLayout.h"
+#include "commonobjects/console/SlotAlignment.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/eventstore/EventFilter.h"
 #include "commonobjects/eventstore/Notifications.h"

@@ -7,8 +7,9 @@
 
 #include "commonobjects/editing/ChannelDataWorkers.h"
 #include "commonobjects/editing/SameTimeDuplicates.h"
-#include "commonobjects/editing/SlotAlignment.h"
+#include "commonobjects/console/SlotAlignment.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
+#include "commonobjects/editing/SlotOffset.h"
 
 void CAutomationEventArray::CopyChannelData(int16_t rampStep, int16_t rampLength,
                                             TimeDirection startDirection,

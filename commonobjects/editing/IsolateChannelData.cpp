@@ -18,10 +18,11 @@
 
 #include "commonobjects/editing/ChannelStateTracker.h"
 #include "commonobjects/editing/SameTimeDuplicates.h"
-#include "commonobjects/editing/SlotAlignment.h"
+#include "commonobjects/console/SlotAlignment.h"
 #include "commonobjects/editing/internal/TrackerEdits.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/eventstore/Notifications.h"
+#include "commonobjects/editing/SlotOffset.h"
 
 namespace commonobjects::editing {
 

@@ -10,9 +10,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "commonobjects/editing/ConsoleLayout.h"
-#include "commonobjects/editing/ControlModel.h"
-#include "commonobjects/editing/PathMap.h"
+#include "commonobjects/console/ConsoleLayout.h"
+#include "commonobjects/console/ControlModel.h"
+#include "commonobjects/console/PathMap.h"
 #include "commonobjects/editing/internal/StateTable.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 

@@ -25,11 +25,12 @@
 #include "commonobjects/editing/AutomationChannel.h"
 #include "commonobjects/editing/ChannelSearch.h"
 #include "commonobjects/editing/EditPointList.h"
-#include "commonobjects/editing/PathMap.h"
+#include "commonobjects/console/PathMap.h"
 #include "commonobjects/editing/SameTimeDuplicates.h"
-#include "commonobjects/editing/SlotAlignment.h"
+#include "commonobjects/console/SlotAlignment.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/eventstore/Notifications.h"
+#include "commonobjects/editing/SlotOffset.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include <cstring>
 #include <utility>
 
-#include "commonobjects/editing/ControlModel.h"
+#include "commonobjects/console/ControlModel.h"
 #include "commonobjects/editing/SameTimeDuplicates.h"
 #include "commonobjects/editing/Thinning.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"

@@ -3,8 +3,8 @@
 
 #include <cstdlib>
 
-#include "commonobjects/editing/ControlModel.h"
-#include "commonobjects/editing/SlotAlignment.h"
+#include "commonobjects/console/ControlModel.h"
+#include "commonobjects/console/SlotAlignment.h"
 #include "commonobjects/eventstore/AutomationEvent.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <string>
 
-#include "commonobjects/editing/ConsoleLayout.h"
+#include "commonobjects/console/ConsoleLayout.h"
 #include "commonobjects/eventstore/Archive.h"
 #include "commonobjects/eventstore/AutomationEvent.h"
 #include "commonobjects/eventstore/BlockSource.h"

@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "commonobjects/editing/ConsoleConfiguration.h"
+#include "commonobjects/console/ConsoleConfiguration.h"
 
 namespace {
 

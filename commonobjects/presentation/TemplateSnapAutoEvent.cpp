@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "commonobjects/editing/ControlModel.h"
+#include "commonobjects/console/ControlModel.h"
 #include "commonobjects/presentation/EventNameTables.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "commonobjects/editing/ControlModel.h"
+#include "commonobjects/console/ControlModel.h"
 
 namespace commonobjects::presentation {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "commonobjects/editing/ConsoleConfiguration.h"
-#include "commonobjects/editing/ControlModel.h"
+#include "commonobjects/console/ConsoleConfiguration.h"
+#include "commonobjects/console/ControlModel.h"
 #include "commonobjects/presentation/TemplateSnapAutoEvent.h"
 #include "commonobjects/presentation/ValueTables.h"
 #include "commonobjects/presentation/internal/ValueFormatters.h"

@@ -4,8 +4,9 @@
 
 #include <vector>
 
-#include "commonobjects/editing/PathMap.h"
-#include "commonobjects/editing/SlotAlignment.h"
+#include "commonobjects/console/PathMap.h"
+#include "commonobjects/console/SlotAlignment.h"
+#include "commonobjects/editing/SlotOffset.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "support/Events.h"
 #include "support/TestConsole.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "commonobjects/editing/ChannelDataWorkers.h"
-#include "commonobjects/editing/PathMap.h"
+#include "commonobjects/console/PathMap.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/platform/WindowMessages.h"
 #include "support/Events.h"

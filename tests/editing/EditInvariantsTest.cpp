@@ -11,7 +11,7 @@
 #include <tuple>
 #include <vector>
 
-#include "commonobjects/editing/PathMap.h"
+#include "commonobjects/console/PathMap.h"
 #include "commonobjects/editing/SameTimeDuplicates.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "support/Events.h"

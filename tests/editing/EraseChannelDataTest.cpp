@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "commonobjects/editing/PathMap.h"
+#include "commonobjects/console/PathMap.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/platform/WindowMessages.h"
 #include "support/Events.h"

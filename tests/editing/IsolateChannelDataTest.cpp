@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "commonobjects/editing/PathMap.h"
+#include "commonobjects/console/PathMap.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "support/Events.h"
 #include "support/TestConsole.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "commonobjects/editing/PathMap.h"
+#include "commonobjects/console/PathMap.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "support/Events.h"
 #include "support/TestConsole.h"

@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "commonobjects/editing/PathMap.h"
+#include "commonobjects/console/PathMap.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/platform/WindowMessages.h"
 #include "support/Events.h"

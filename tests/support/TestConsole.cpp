@@ -1,6 +1,6 @@
 #include "support/TestConsole.h"
 
-#include "commonobjects/editing/ConsoleConfiguration.h"
+#include "commonobjects/console/ConsoleConfiguration.h"
 
 namespace testsupport {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "commonobjects/editing/PathMap.h"
+#include "commonobjects/console/PathMap.h"
 
 namespace commonobjects::editing {
 

@@ -17,8 +17,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "commonobjects/editing/ControlModel.h"
-#include "commonobjects/editing/DefaultConsoleState.h"
+#include "commonobjects/console/ControlModel.h"
+#include "commonobjects/console/DefaultConsoleState.h"
 
 class CPathMap;
 

@@ -24,7 +24,7 @@
 #include <string>
 #include <string_view>
 
-#include "commonobjects/settings/TimecodeConverter.h"
+#include "commonobjects/timecode/TimecodeConverter.h"
 
 namespace TimecodeText {
 

@@ -1,11 +1,11 @@
-#include "commonobjects/settings/TimecodeText.h"
+#include "commonobjects/timecode/TimecodeText.h"
 
 #include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <vector>
 
-#include "commonobjects/settings/internal/PositionSearch.h"
+#include "commonobjects/timecode/internal/PositionSearch.h"
 
 namespace TimecodeText {
 namespace {

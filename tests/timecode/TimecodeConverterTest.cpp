@@ -1,4 +1,4 @@
-#include "commonobjects/settings/TimecodeConverter.h"
+#include "commonobjects/timecode/TimecodeConverter.h"
 
 #include <gtest/gtest.h>
 

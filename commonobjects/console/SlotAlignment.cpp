@@ -1,8 +1,7 @@
 // Slot-aligned controls and the time-slot rule.
-#include "commonobjects/editing/SlotAlignment.h"
+#include "commonobjects/console/SlotAlignment.h"
 
-#include "commonobjects/editing/ControlModel.h"
-#include "commonobjects/eventstore/AutomationEventArray.h"
+#include "commonobjects/console/ControlModel.h"
 
 namespace {
 
@@ -53,11 +52,4 @@ int32_t AlignTimeToSlot(int32_t slotOffset, int32_t path, int32_t time, bool may
   const int64_t moved = mayMoveBack ? time + (slot - q) : time + ((slot - q + 4) % 4);
   // Near the top of the time range the slot time may not exist: keep the largest time.
   return moved > INT32_MAX ? INT32_MAX : static_cast<int32_t>(moved);
-}
-
-int32_t SlotOffset(const CAutomationEventArray& array) {
-  if (array.IsEmpty() || CControlModel::ForCurrentConsole().IsSmallConsole()) return 0;
-  const CAutomationEvent& last = array[array.GetSize() - 1];
-  const int32_t difference = last.Path % 4 - last.Time % 4;
-  return difference < 0 ? -difference : difference;
 }

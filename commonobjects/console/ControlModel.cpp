@@ -1,6 +1,6 @@
-#include "commonobjects/editing/ControlModel.h"
+#include "commonobjects/console/ControlModel.h"
 
-#include "commonobjects/editing/ConsoleConfiguration.h"
+#include "commonobjects/console/ConsoleConfiguration.h"
 
 CControlModel CControlModel::ForCurrentConsole() {
   return CControlModel(CConsoleConfiguration::GetConsoleType());

@@ -1,7 +1,7 @@
-#include "commonobjects/editing/ConsoleLayout.h"
+#include "commonobjects/console/ConsoleLayout.h"
 
-#include "commonobjects/editing/ConsoleConfiguration.h"
-#include "commonobjects/editing/ControlModel.h"
+#include "commonobjects/console/ConsoleConfiguration.h"
+#include "commonobjects/console/ControlModel.h"
 #include "commonobjects/settings/RegistryAccess.h"
 #include "commonobjects/settings/SharedNames.h"
 

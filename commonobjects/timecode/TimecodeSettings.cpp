@@ -1,4 +1,4 @@
-#include "commonobjects/settings/TimecodeSettings.h"
+#include "commonobjects/timecode/TimecodeSettings.h"
 
 #include <cstdlib>
 #include <limits>

@@ -1,5 +1,5 @@
 // The default console state tables, built once from the base pattern and its differences.
-#include "commonobjects/editing/DefaultConsoleState.h"
+#include "commonobjects/console/DefaultConsoleState.h"
 
 #include <array>
 

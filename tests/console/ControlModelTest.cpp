@@ -1,4 +1,4 @@
-#include "commonobjects/editing/ControlModel.h"
+#include "commonobjects/console/ControlModel.h"
 
 #include <gtest/gtest.h>
 

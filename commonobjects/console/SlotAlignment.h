@@ -11,8 +11,6 @@
 
 #include <cstdint>
 
-class CAutomationEventArray;
-
 // Whether (proc, control) is placed into its path's slot when a reconstructed event is
 // written (and so takes ramps). Small consoles: Proc 0 and 1 with Control 0 and 1, Proc 4
 // with Control 0 to 4. Large consoles: the low-range table, and high-range Procs (base to
@@ -27,7 +25,3 @@ bool IsSlotAlignedLowControl(int32_t proc, int32_t control);
 // time's own group of four (which may be up to 3 earlier or later). Remainders take the sign
 // of the dividend.
 int32_t AlignTimeToSlot(int32_t slotOffset, int32_t path, int32_t time, bool mayMoveBack);
-
-// |(last event's Path) mod 4 - (last event's Time) mod 4|; 0 for an empty array and on small
-// consoles.
-int32_t SlotOffset(const CAutomationEventArray& array);

@@ -1,4 +1,4 @@
-#include "commonobjects/settings/internal/PositionSearch.h"
+#include "commonobjects/timecode/internal/PositionSearch.h"
 
 #include <cmath>
 #include <limits>

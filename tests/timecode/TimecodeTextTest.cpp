@@ -1,4 +1,4 @@
-#include "commonobjects/settings/TimecodeText.h"
+#include "commonobjects/timecode/TimecodeText.h"
 
 #include <gtest/gtest.h>
 

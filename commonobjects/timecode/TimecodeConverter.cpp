@@ -1,9 +1,9 @@
-#include "commonobjects/settings/TimecodeConverter.h"
+#include "commonobjects/timecode/TimecodeConverter.h"
 
 #include <cmath>
 #include <limits>
 
-#include "commonobjects/editing/ConsoleConfiguration.h"
+#include "commonobjects/console/ConsoleConfiguration.h"
 #include "commonobjects/settings/RegistryAccess.h"
 
 namespace {

@@ -1,12 +1,12 @@
-#include "commonobjects/editing/ConsoleConfiguration.h"
+#include "commonobjects/console/ConsoleConfiguration.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <utility>
 
-#include "commonobjects/editing/ConsoleLayout.h"
-#include "commonobjects/editing/FaderLayout.h"
+#include "commonobjects/console/ConsoleLayout.h"
+#include "commonobjects/console/FaderLayout.h"
 #include "commonobjects/platform/MemoryRegistryStore.h"
 
 namespace {

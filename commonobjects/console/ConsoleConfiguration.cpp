@@ -1,10 +1,10 @@
-#include "commonobjects/editing/ConsoleConfiguration.h"
+#include "commonobjects/console/ConsoleConfiguration.h"
 
 #include <array>
 #include <atomic>
 #include <mutex>
 
-#include "commonobjects/editing/ControlModel.h"
+#include "commonobjects/console/ControlModel.h"
 #include "commonobjects/settings/RegistryAccess.h"
 #include "commonobjects/settings/SharedNames.h"
 

@@ -1,4 +1,4 @@
-#include "commonobjects/editing/PathMap.h"
+#include "commonobjects/console/PathMap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "commonobjects/editing/FaderLayout.h"
+#include "commonobjects/console/FaderLayout.h"
 
-#include "commonobjects/editing/ConsoleConfiguration.h"
+#include "commonobjects/console/ConsoleConfiguration.h"
 
 CFaderLayout::CFaderLayout() {
   using Config = CConsoleConfiguration;

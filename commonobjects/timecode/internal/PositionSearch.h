@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "commonobjects/settings/TimecodeText.h"
+#include "commonobjects/timecode/TimecodeText.h"
 
 namespace commonobjects::settings {
 

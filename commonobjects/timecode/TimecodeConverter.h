@@ -17,7 +17,7 @@
 
 #include <cstdint>
 
-#include "commonobjects/settings/TimecodeSettings.h"
+#include "commonobjects/timecode/TimecodeSettings.h"
 
 class CTimecodeConverter {
  public:
