@@ -22,9 +22,11 @@
 #include "commonobjects/presentation/TemplateSnapAutoEvent.h"
 #include "commonobjects/platform/RegFileFormat.h"
 #include "TimeArgument.h"
+#include "commonobjects/eventstore/ArchiveRecords.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/files/CompressedAutoFile.h"
 #include "commonobjects/files/internal/EventRecords.h"
+#include "commonobjects/platform/ByteOrder.h"
 #include "commonobjects/platform/CompoundFile.h"
 #include "commonobjects/platform/File.h"
 #include "commonobjects/platform/RandomAccessFile.h"
@@ -208,7 +210,6 @@ struct ChunkWalk {
   std::string problem;    // the first defect, or ""
 };
 
-uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
 
 bool CheckChunk(platform::RandomAccessFile& file, uint64_t at, uint32_t length, uint32_t packed, bool expand,
                 std::string* problem) {
@@ -239,7 +240,7 @@ ChunkWalk WalkChunks(platform::RandomAccessFile& file, const CompressedAutoSlotS
       walk.problem = name + ": its header passes the end of the file";
       break;
     }
-    const uint32_t number = Le32(head), length = Le32(head + 4), packed = Le32(head + 8);
+    const uint32_t number = platform::Load32(head), length = platform::Load32(head + 4), packed = platform::Load32(head + 8);
     std::string problem;
     if (number != k) problem = "numbered " + std::to_string(number);
     else if (length > CCompressedAutoFile::kChunkBytes) problem = "states " + std::to_string(length) + " bytes";
@@ -291,19 +292,6 @@ int RunInfo(const std::string& file) {
 
 // ---- dump ----
 
-// The 16-byte archive form of an event, as block 1 of a compressed automation file holds it.
-CAutomationEvent FromArchiveForm(const uint8_t* r) {
-  CAutomationEvent e;
-  e.Proc = r[0];
-  e.Control = r[1];
-  e.Value = static_cast<int16_t>(r[2] | r[3] << 8);
-  e.Path = static_cast<int32_t>(Le32(r + 4));
-  e.Time = static_cast<int32_t>(Le32(r + 8));
-  e.Flags = r[12];
-  e.OldValue = static_cast<int16_t>(r[14] | r[15] << 8);
-  return e;
-}
-
 bool LoadCompressedEvents(const std::string& native, CAutomationEventArray& events, std::string* why) {
   CCompressedAutoFile file;
   if (!OpenCompressed(native, file, why)) return false;
@@ -317,8 +305,8 @@ bool LoadCompressedEvents(const std::string& native, CAutomationEventArray& even
     *why = "block 1 (events) cannot be read completely";
     return false;
   }
-  events.SetSize(static_cast<int32_t>(bytes.size() / 16));
-  for (int32_t i = 0; i < events.GetSize(); ++i) events[i] = FromArchiveForm(&bytes[static_cast<size_t>(i) * 16]);
+  events.SetSize(static_cast<int32_t>(bytes.size() / kArchiveRecordBytes));
+  DecodeArchiveRecords(bytes.data(), static_cast<size_t>(events.GetSize()), events.GetData());
   return true;
 }
 

@@ -2,6 +2,7 @@
 // The umbrella header: includes every public header of the library.
 #pragma once
 
+#include "commonobjects/platform/ByteOrder.h"
 #include "commonobjects/platform/CompoundFile.h"
 #include "commonobjects/platform/CriticalSection.h"
 #include "commonobjects/platform/DynamicLibrary.h"
@@ -33,6 +34,7 @@
 #include "commonobjects/timecode/TimecodeText.h"
 
 #include "commonobjects/eventstore/Archive.h"
+#include "commonobjects/eventstore/ArchiveRecords.h"
 #include "commonobjects/eventstore/AutomationEvent.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/eventstore/BlockSource.h"

@@ -13,39 +13,33 @@
 #include <cstring>
 
 #include "commonobjects/eventstore/AutomationEventArray.h"
+#include "commonobjects/platform/ByteOrder.h"
 
 namespace {
 
 using Record16 = std::array<uint8_t, 16>;
 
-void Put16(uint8_t* at, uint16_t v) {
-  at[0] = static_cast<uint8_t>(v);
-  at[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Put32(uint8_t* at, uint32_t v) {
-  Put16(at, static_cast<uint16_t>(v));
-  Put16(at + 2, static_cast<uint16_t>(v >> 16));
-}
+using commonobjects::platform::Store16;
+using commonobjects::platform::Store32;
 
 void Write12(const CAutomationEvent& e, uint8_t* r) {
-  Put32(r, static_cast<uint32_t>(e.Time));
+  Store32(r, static_cast<uint32_t>(e.Time));
   r[4] = 0;
   r[5] = static_cast<uint8_t>(e.Path);
   r[6] = e.Proc;
   r[7] = e.Control;
-  Put16(r + 8, static_cast<uint16_t>(e.OldValue));
-  Put16(r + 10, static_cast<uint16_t>(e.Value));
+  Store16(r + 8, static_cast<uint16_t>(e.OldValue));
+  Store16(r + 10, static_cast<uint16_t>(e.Value));
 }
 
 Record16 Make16(const CAutomationEvent& e) {
   Record16 r{};
-  Put32(&r[0], static_cast<uint32_t>(e.Time));
-  Put16(&r[4], static_cast<uint16_t>(e.Path));
+  Store32(&r[0], static_cast<uint32_t>(e.Time));
+  Store16(&r[4], static_cast<uint16_t>(e.Path));
   r[7] = e.Proc;
   r[8] = e.Control;
-  Put16(&r[10], static_cast<uint16_t>(e.OldValue));
-  Put16(&r[12], static_cast<uint16_t>(e.Value));
+  Store16(&r[10], static_cast<uint16_t>(e.OldValue));
+  Store16(&r[12], static_cast<uint16_t>(e.Value));
   return r;
 }
 

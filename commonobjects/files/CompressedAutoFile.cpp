@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "commonobjects/files/internal/ChunkCodec.h"
+#include "commonobjects/platform/ByteOrder.h"
 #include "commonobjects/platform/SystemTime.h"
 #include "commonobjects/platform/WindowsDrive.h"
 #include "commonobjects/settings/RegistryAccess.h"
@@ -47,14 +48,8 @@ constexpr int kCompressAttempts = 3;
 constexpr char kSwitchValue[] = "CompressedAuto";
 constexpr char kPauseValue[] = "CompressedAutoPauseMs";
 
-void Put32(uint8_t* at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-uint32_t Get32(const uint8_t* at) {
-  return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
-         static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
-}
+using commonobjects::platform::Load32;
+using commonobjects::platform::Store32;
 
 bool SameIgnoringCase(const uint8_t* bytes, const char* text, size_t count) {
   for (size_t i = 0; i < count; ++i) {
@@ -131,22 +126,22 @@ bool CCompressedAutoFile::ReadHeader() {
   position_ = 0;
   if (!ReadExactly(header, kHeaderBytes)) return false;
   if (std::memcmp(header, kMagic, kMagicBytes) != 0) return false;
-  const uint32_t version = Get32(header + 8);
+  const uint32_t version = Load32(header + 8);
   const uint32_t slotsAt = version == 1 ? kSlotsAtV1 : kSlotsAtV2;
-  const uint32_t count = Get32(header + slotsAt - 4);
+  const uint32_t count = Load32(header + slotsAt - 4);
   if (count > static_cast<uint32_t>(kSlotCount)) return false;
 
   HeaderValid = true;
   HeaderVersion = static_cast<int32_t>(version);
-  FrameRate = static_cast<int32_t>(Get32(header + 12));
-  CutAB = static_cast<int32_t>(Get32(header + 16));
-  MixPassA = static_cast<int32_t>(Get32(header + 20));
-  MixPassB = static_cast<int32_t>(Get32(header + 24));
-  EventCount = static_cast<int32_t>(Get32(header + 28));
-  PathsMode = version == 1 ? 1 : static_cast<int32_t>(Get32(header + 32));
+  FrameRate = static_cast<int32_t>(Load32(header + 12));
+  CutAB = static_cast<int32_t>(Load32(header + 16));
+  MixPassA = static_cast<int32_t>(Load32(header + 20));
+  MixPassB = static_cast<int32_t>(Load32(header + 24));
+  EventCount = static_cast<int32_t>(Load32(header + 28));
+  PathsMode = version == 1 ? 1 : static_cast<int32_t>(Load32(header + 32));
   for (uint32_t i = 0; i < count; ++i) {
     const uint8_t* entry = header + slotsAt + i * kSlotBytes;
-    Slots[i] = {static_cast<int32_t>(Get32(entry)), Get32(entry + 4), Get32(entry + 8), Get32(entry + 12)};
+    Slots[i] = {static_cast<int32_t>(Load32(entry)), Load32(entry + 4), Load32(entry + 8), Load32(entry + 12)};
   }
   return true;
 }
@@ -158,20 +153,20 @@ void CCompressedAutoFile::WriteHeader() {
   std::memset(header, kFiller, sizeof header);
   std::memcpy(header, kMagic, kMagicBytes);
   const int32_t values[] = {FrameRate, CutAB, MixPassA, MixPassB, EventCount, PathsMode};
-  Put32(header + 8, kWrittenVersion);
-  for (size_t i = 0; i < std::size(values); ++i) Put32(header + 12 + 4 * i, static_cast<uint32_t>(values[i]));
+  Store32(header + 8, kWrittenVersion);
+  for (size_t i = 0; i < std::size(values); ++i) Store32(header + 12 + 4 * i, static_cast<uint32_t>(values[i]));
   // The used slots, in table order. Slots fill from the start, so these are the first N;
   // a gap left by a damaged header is closed up rather than losing the blocks after it.
   uint32_t count = 0;
   for (const CompressedAutoSlotStructure& slot : Slots) {
     if (slot.BlockNumber < 0) continue;
     uint8_t* entry = header + kSlotsAtV2 + count++ * kSlotBytes;
-    Put32(entry, static_cast<uint32_t>(slot.BlockNumber));
-    Put32(entry + 4, slot.Offset);
-    Put32(entry + 8, slot.Length);
-    Put32(entry + 12, slot.ChunkCount);
+    Store32(entry, static_cast<uint32_t>(slot.BlockNumber));
+    Store32(entry + 4, slot.Offset);
+    Store32(entry + 8, slot.Length);
+    Store32(entry + 12, slot.ChunkCount);
   }
-  Put32(header + kSlotsAtV2 - 4, count);
+  Store32(header + kSlotsAtV2 - 4, count);
   position_ = 0;
   if (Append(header, kHeaderBytes)) HeaderValid = true;
   position_ = resumeAt;
@@ -228,9 +223,9 @@ bool CCompressedAutoFile::WriteChunks(const uint8_t* data, size_t length, Compre
       return WriteRaw(data, length);
     }
     if (pauseMilliseconds_ > 0) commonobjects::platform::Sleep(static_cast<uint32_t>(pauseMilliseconds_));
-    Put32(out.data(), chunkNumber);
-    Put32(out.data() + 4, chunk);
-    Put32(out.data() + 8, static_cast<uint32_t>(packed));
+    Store32(out.data(), chunkNumber);
+    Store32(out.data() + 4, chunk);
+    Store32(out.data() + 8, static_cast<uint32_t>(packed));
     if (!Append(out.data(), kChunkHeaderBytes + packed)) return false;
     done += chunk;
     ++slot->ChunkCount;
@@ -275,9 +270,9 @@ bool CCompressedAutoFile::ReadChunks(const CompressedAutoSlotStructure& slot, ui
   for (uint32_t c = 0; c < slot.ChunkCount; ++c) {
     uint8_t header[kChunkHeaderBytes];
     if (!ReadExactly(header, kChunkHeaderBytes)) return false;
-    const uint32_t chunkNumber = Get32(header);
-    const uint32_t expanded = Get32(header + 4);
-    const uint32_t packed = Get32(header + 8);
+    const uint32_t chunkNumber = Load32(header);
+    const uint32_t expanded = Load32(header + 4);
+    const uint32_t packed = Load32(header + 8);
     // Numbers rise (a retried compression leaves a gap); sizes stay within what a writer makes.
     if (chunkNumber <= lastNumber || expanded > kChunkBytes || packed > kMaxCompressedChunk) return false;
     lastNumber = chunkNumber;

@@ -3,42 +3,27 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <bit>
 #include <climits>
 #include <cstring>
 #include <memory>
 
 #include "commonobjects/eventstore/Notifications.h"
+#include "commonobjects/platform/ByteOrder.h"
 
 namespace commonobjects::files {
 namespace {
 
 using platform::CompoundStorage;
 using platform::CompoundStream;
+using platform::Load16;
+using platform::Load32;
+using platform::Store16;
+using platform::Store32;
 
 // Deflate expands at most 1032 bytes from one byte: stated counts beyond that are impossible.
 constexpr uint64_t kMaxInflateRatio = 1032;
 // Stream calls take 32-bit counts; larger transfers go in pieces of this size.
 constexpr uint32_t kLargestCall = 0x40000000;
-
-void Put16(uint8_t* at, uint16_t v) {
-  at[0] = static_cast<uint8_t>(v);
-  at[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Put32(uint8_t* at, uint32_t v) {
-  Put16(at, static_cast<uint16_t>(v));
-  Put16(at + 2, static_cast<uint16_t>(v >> 16));
-}
-
-// A 32-bit little-endian store; one plain store on little-endian machines.
-void Store32(uint8_t* at, uint32_t v) {
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(at, &v, sizeof v);
-  } else {
-    Put32(at, v);
-  }
-}
 
 // The records of events[0, count) as five 32-bit stores each: marker, time, flags, the path
 // with proc and control, and the two values.
@@ -54,12 +39,6 @@ void EncodeRecords(const CAutomationEvent* events, size_t count, uint8_t* out) {
     Store32(out + 12, path | (uint32_t{e.Proc} << pathBits) | (uint32_t{e.Control} << (pathBits + 8)));
     Store32(out + 16, static_cast<uint16_t>(e.OldValue) | (uint32_t{static_cast<uint16_t>(e.Value)} << 16));
   }
-}
-
-uint16_t Get16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | (at[1] << 8)); }
-
-uint32_t Get32(const uint8_t* at) {
-  return static_cast<uint32_t>(Get16(at)) | (static_cast<uint32_t>(Get16(at + 2)) << 16);
 }
 
 // Writes all count bytes; false on any failure or short write.
@@ -177,7 +156,7 @@ bool CompressedRecords(CompoundStream& stream, Records* out) {
   uint8_t head[4];
   if (length < sizeof head) return true;
   if (!LengthIsBacked(stream, length) || !ReadAll(stream, head, sizeof head)) return false;
-  const uint32_t count = Get32(head) / kEventRecordBytes;
+  const uint32_t count = Load32(head) / kEventRecordBytes;
   if (count == 0) return true;  // below one record: nothing to expand
   const uint64_t expanded = static_cast<uint64_t>(count) * kEventRecordBytes;
   const uint64_t packed = length - sizeof head;
@@ -255,10 +234,10 @@ void EncodeEventRecords(const CAutomationEvent* events, size_t count, PathWidth 
 void DecodeEventRecords(const uint8_t* in, size_t count, PathWidth width, CAutomationEvent* events) {
   for (size_t i = 0; i < count; ++i, in += kEventRecordBytes) {
     CAutomationEvent& e = events[i];
-    e.Time = static_cast<int32_t>(Get32(in + 4));
+    e.Time = static_cast<int32_t>(Load32(in + 4));
     e.Flags = in[8];
     if (width == PathWidth::kWide) {
-      e.Path = Get16(in + 12);
+      e.Path = Load16(in + 12);
       e.Proc = in[14];
       e.Control = in[15];
     } else {
@@ -266,8 +245,8 @@ void DecodeEventRecords(const uint8_t* in, size_t count, PathWidth width, CAutom
       e.Proc = in[13];
       e.Control = in[14];
     }
-    e.OldValue = static_cast<int16_t>(Get16(in + 16));
-    e.Value = static_cast<int16_t>(Get16(in + 18));
+    e.OldValue = static_cast<int16_t>(Load16(in + 16));
+    e.Value = static_cast<int16_t>(Load16(in + 18));
   }
 }
 
@@ -277,7 +256,7 @@ void EncodeFileVersion(uint8_t major, uint8_t minor, const std::tm& written, uin
   out[2] = out[3] = 0;  // reserved
   const int fields[9] = {written.tm_sec,  written.tm_min,  written.tm_hour, written.tm_mday, written.tm_mon,
                          written.tm_year, written.tm_wday, written.tm_yday, written.tm_isdst};
-  for (int i = 0; i < 9; ++i) Put32(out + 4 + 4 * i, static_cast<uint32_t>(fields[i]));
+  for (int i = 0; i < 9; ++i) Store32(out + 4 + 4 * i, static_cast<uint32_t>(fields[i]));
 }
 
 FileVersionStructure DecodeFileVersion(const uint8_t* bytes, size_t count) {
@@ -288,7 +267,7 @@ FileVersionStructure DecodeFileVersion(const uint8_t* bytes, size_t count) {
   version.Minor = count >= 2 ? bytes[1] : 0;
   if (count < kFileVersionBytes) return version;
   int fields[9];
-  for (int i = 0; i < 9; ++i) fields[i] = static_cast<int32_t>(Get32(bytes + 4 + 4 * i));
+  for (int i = 0; i < 9; ++i) fields[i] = static_cast<int32_t>(Load32(bytes + 4 + 4 * i));
   std::tm& t = version.Written;
   t.tm_sec = fields[0];
   t.tm_min = fields[1];
@@ -306,12 +285,12 @@ FileVersionStructure DecodeFileVersion(const uint8_t* bytes, size_t count) {
 void EncodeTimeAndDate(const SYSTEMTIME& time, uint8_t* out) {
   const uint16_t fields[8] = {time.wYear,   time.wMonth,  time.wDayOfWeek, time.wDay,
                               time.wHour,   time.wMinute, time.wSecond,    time.wMilliseconds};
-  for (int i = 0; i < 8; ++i) Put16(out + 2 * i, fields[i]);
+  for (int i = 0; i < 8; ++i) Store16(out + 2 * i, fields[i]);
 }
 
 SYSTEMTIME DecodeTimeAndDate(const uint8_t* bytes) {
-  return SYSTEMTIME{Get16(bytes),      Get16(bytes + 2),  Get16(bytes + 4),  Get16(bytes + 6),
-                    Get16(bytes + 8),  Get16(bytes + 10), Get16(bytes + 12), Get16(bytes + 14)};
+  return SYSTEMTIME{Load16(bytes),      Load16(bytes + 2),  Load16(bytes + 4),  Load16(bytes + 6),
+                    Load16(bytes + 8),  Load16(bytes + 10), Load16(bytes + 12), Load16(bytes + 14)};
 }
 
 FileVersionStructure ReadFileVersion(CompoundStorage& storage) {
@@ -336,7 +315,7 @@ bool WritePathModeStream(CompoundStorage& storage, int32_t mode) {
   std::unique_ptr<CompoundStream> stream;
   if (!storage.CreateStream(kPathModeStream, kCreateMode, &stream).IsOk()) return false;
   uint8_t bytes[4];
-  Put32(bytes, static_cast<uint32_t>(mode));
+  Store32(bytes, static_cast<uint32_t>(mode));
   WriteAll(*stream, bytes, sizeof bytes);  // only the stream's creation decides the outcome
   stream->Close();
   return true;
@@ -345,7 +324,7 @@ bool WritePathModeStream(CompoundStorage& storage, int32_t mode) {
 bool ReadPathModeStream(CompoundStorage& storage, int32_t* mode) {
   uint8_t bytes[4] = {0xFF, 0xFF, 0xFF, 0xFF};  // -1, as far as the stream does not replace it
   if (ReadSmallStream(storage, kPathModeStream, bytes, sizeof bytes) < 0) return false;
-  *mode = static_cast<int32_t>(Get32(bytes));
+  *mode = static_cast<int32_t>(Load32(bytes));
   return true;
 }
 

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <string>
 
+#include "commonobjects/platform/ByteOrder.h"
+
 namespace commonobjects::platform::cfb {
 
 constexpr uint32_t kMaxRegularSector = 0xFFFFFFFA;
@@ -28,24 +30,6 @@ constexpr uint32_t kMiniSectorSize = 1u << kMiniSectorShift;
 constexpr uint32_t kMiniStreamCutoff = 4096;  // streams shorter than this live in the mini stream
 constexpr uint32_t kDirectoryEntrySize = 128;
 constexpr uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-
-inline uint16_t Load16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline uint32_t Load32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
-}
-inline uint64_t Load64(const uint8_t* p) { return Load32(p) | (static_cast<uint64_t>(Load32(p + 4)) << 32); }
-inline void Store16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void Store32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline void Store64(uint8_t* p, uint64_t v) {
-  Store32(p, static_cast<uint32_t>(v));
-  Store32(p + 4, static_cast<uint32_t>(v >> 32));
-}
 
 struct CfbHeader {
   uint16_t minorVersion = 0x003E;
