@@ -7,6 +7,7 @@
 #include "commonobjects/platform/CriticalSection.h"
 #include "commonobjects/platform/DynamicLibrary.h"
 #include "commonobjects/platform/File.h"
+#include "commonobjects/platform/FileReplacement.h"
 #include "commonobjects/platform/MemoryRegistryStore.h"
 #include "commonobjects/platform/RandomAccessFile.h"
 #include "commonobjects/platform/RegFileFormat.h"
@@ -59,3 +60,9 @@
 #include "commonobjects/presentation/ValueTextNotSupported.h"
 
 #include "commonobjects/files/CompressedAutoFile.h"
+
+#include "commonobjects/package/AutomationPackage.h"
+#include "commonobjects/package/MixLayout.h"
+#include "commonobjects/package/NamedArray.h"
+#include "commonobjects/package/PackageDefaults.h"
+#include "commonobjects/package/RecordArray.h"

@@ -21,6 +21,8 @@ constexpr bool kMemoryIsRecord = std::endian::native == std::endian::little &&
 
 }  // namespace
 
+bool EventMemoryIsArchiveRecord() { return kMemoryIsRecord; }
+
 void EncodeArchiveRecords(const CAutomationEvent* events, size_t count, uint8_t* out) {
   for (size_t i = 0; i < count; ++i, out += kArchiveRecordBytes) {
     const CAutomationEvent& e = events[i];

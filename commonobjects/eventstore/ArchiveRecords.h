@@ -13,6 +13,10 @@
 
 inline constexpr size_t kArchiveRecordBytes = 16;
 
+// Whether an event's memory is its archive record (but for byte 13), so that records may be
+// read straight into an event array.
+bool EventMemoryIsArchiveRecord();
+
 // events[0, count) into out[0, count * 16).
 void EncodeArchiveRecords(const CAutomationEvent* events, size_t count, uint8_t* out);
 // in[0, count * 16) into events[0, count).

@@ -288,27 +288,35 @@ bool CCompressedAutoFile::ReadChunks(const CompressedAutoSlotStructure& slot, ui
   return true;
 }
 
-void CCompressedAutoFile::WriteArray(int32_t number, const CWordArray& array) {
-  WriteBlock(number, array.GetData(), static_cast<size_t>(array.GetSize()) * sizeof(uint16_t));
+template <typename T>
+void CCompressedAutoFile::WriteArray(int32_t number, const CGrowableArray<T>& array) {
+  WriteBlock(number, array.GetData(), static_cast<size_t>(array.GetSize()) * sizeof(T));
 }
-
-void CCompressedAutoFile::WriteArray(int32_t number, const CIntArray& array) {
-  WriteBlock(number, array.GetData(), static_cast<size_t>(array.GetSize()) * sizeof(int32_t));
-}
-
-bool CCompressedAutoFile::ReadArray(int32_t number, CWordArray& array) { return ReadArrayOf(number, array); }
-
-bool CCompressedAutoFile::ReadArray(int32_t number, CIntArray& array) { return ReadArrayOf(number, array); }
 
 template <typename T>
-bool CCompressedAutoFile::ReadArrayOf(int32_t number, CGrowableArray<T>& array) {
+bool CCompressedAutoFile::ReadArray(int32_t number, CGrowableArray<T>& array) {
   array.RemoveAll();
-  const int32_t i = FindSlot(number);
-  if (!FileHandle || i < 0 || Slots[i].BlockNumber < 0 || !BlockFitsFile(Slots[i])) return false;
-  const uint64_t count = Slots[i].Length / sizeof(T);
+  const int64_t length = BlockLength(number);
+  if (length < 0) return false;
+  const uint64_t count = static_cast<uint64_t>(length) / sizeof(T);
   if (count > INT32_MAX) return false;
   array.SetSize(static_cast<int32_t>(count));
   return ReadBlock(number, array.GetData(), static_cast<size_t>(count) * sizeof(T));
+}
+
+template void CCompressedAutoFile::WriteArray(int32_t, const CGrowableArray<uint8_t>&);
+template void CCompressedAutoFile::WriteArray(int32_t, const CGrowableArray<uint16_t>&);
+template void CCompressedAutoFile::WriteArray(int32_t, const CGrowableArray<int32_t>&);
+template void CCompressedAutoFile::WriteArray(int32_t, const CGrowableArray<uint32_t>&);
+template bool CCompressedAutoFile::ReadArray(int32_t, CGrowableArray<uint8_t>&);
+template bool CCompressedAutoFile::ReadArray(int32_t, CGrowableArray<uint16_t>&);
+template bool CCompressedAutoFile::ReadArray(int32_t, CGrowableArray<int32_t>&);
+template bool CCompressedAutoFile::ReadArray(int32_t, CGrowableArray<uint32_t>&);
+
+int64_t CCompressedAutoFile::BlockLength(int32_t number) {
+  const int32_t i = FindSlot(number);
+  if (!FileHandle || i < 0 || Slots[i].BlockNumber < 0 || !BlockFitsFile(Slots[i])) return -1;
+  return Slots[i].Length;
 }
 
 // Whether the bytes after the block's offset could hold its length, so that a damaged slot

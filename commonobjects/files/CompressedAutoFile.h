@@ -99,13 +99,17 @@ class CCompressedAutoFile {
   // The slot holding `number`; else the first unused slot; else -1.
   int32_t FindSlot(int32_t number) const;
 
-  // Array conveniences: the elements as one block of count * element size bytes.
-  void WriteArray(int32_t number, const CWordArray& array);
-  void WriteArray(int32_t number, const CIntArray& array);
+  // Array conveniences for elements of 1, 2 or 4 bytes (uint8_t, uint16_t, int32_t, uint32_t):
+  // the elements as one block of count * element size bytes.
+  template <typename T>
+  void WriteArray(int32_t number, const CGrowableArray<T>& array);
   // Empties the array, then sizes it to length / element size and reads the block into it.
   // A missing block, or one whose length the file cannot hold, leaves it empty: false.
-  bool ReadArray(int32_t number, CWordArray& array);
-  bool ReadArray(int32_t number, CIntArray& array);
+  template <typename T>
+  bool ReadArray(int32_t number, CGrowableArray<T>& array);
+  // The stated length of block `number`, or -1 when it is missing or the file could not hold
+  // it (so a reader may size its destination from it).
+  int64_t BlockLength(int32_t number);
 
   // True when a write or sync failed since the file was opened (the blocks listed in the
   // previous header remain readable; a failed block is not in the table).
@@ -137,8 +141,6 @@ class CCompressedAutoFile {
                      uint32_t length, uint8_t* out, size_t* outLength, uint32_t* chunkNumber);
   bool ReadChunks(const CompressedAutoSlotStructure& slot, uint8_t* destination, size_t size);
   bool BlockFitsFile(const CompressedAutoSlotStructure& slot);
-  template <typename T>
-  bool ReadArrayOf(int32_t number, CGrowableArray<T>& array);
   bool Append(const void* data, size_t count);
   bool ReadExactly(void* buffer, size_t count);
   bool EndOfFile(uint64_t* size);

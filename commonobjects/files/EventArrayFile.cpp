@@ -15,6 +15,7 @@
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/files/CompressedAutoFile.h"
 #include "commonobjects/files/internal/EventRecords.h"
+#include "commonobjects/files/internal/StreamIo.h"
 #include "commonobjects/platform/CompoundFile.h"
 #include "commonobjects/platform/WindowsDrive.h"
 
@@ -28,25 +29,8 @@ using commonobjects::files::PathWidth;
 using commonobjects::platform::CompoundStorage;
 using commonobjects::platform::StgStatus;
 
-// A new compound file when none exists at the name, else the existing one opened for
-// writing; null when either fails (an existing file that is no compound file, a file in use).
-std::unique_ptr<CompoundStorage> OpenForWriting(const std::string& name) {
-  const std::string native = commonobjects::platform::MapWindowsPath(name);
-  std::unique_ptr<CompoundStorage> storage;
-  const StgStatus probe = commonobjects::platform::StgIsStorageFile(native);
-  const StgStatus opened = probe.code == StgStatus::kFileNotFound
-                               ? CompoundStorage::Create(native, kCreateMode, &storage)
-                               : CompoundStorage::Open(native, kWriteMode, &storage);
-  if (!opened.IsOk()) storage.reset();
-  return storage;
-}
-
-std::unique_ptr<CompoundStorage> OpenForReading(const std::string& name) {
-  std::unique_ptr<CompoundStorage> storage;
-  const std::string native = commonobjects::platform::MapWindowsPath(name);
-  if (!CompoundStorage::Open(native, kReadMode, &storage).IsOk()) storage.reset();
-  return storage;
-}
+using commonobjects::files::OpenStorageForReading;
+using commonobjects::files::OpenStorageForWriting;
 
 // Commits what the session wrote and closes the file: the session's result, or 0 when the
 // commit failed (the file then holds what it held before the session).
@@ -58,17 +42,18 @@ int Finish(std::unique_ptr<CompoundStorage> storage, int result) {
 // count), then the event stream, then the version streams.
 int WriteEventFile(const std::string& name, const int32_t* pathMode, const std::string& streamName,
                    PathWidth width, const CAutomationEventArray& array) {
-  std::unique_ptr<CompoundStorage> storage = OpenForWriting(name);
+  std::unique_ptr<CompoundStorage> storage = OpenStorageForWriting(name);
   if (!storage) return 0;
-  if (pathMode != nullptr) commonobjects::files::WritePathModeStream(*storage, *pathMode);
-  const int result = commonobjects::files::SaveEventStream(*storage, streamName, width, array);
+  const int result = pathMode != nullptr
+                         ? commonobjects::files::WriteEventFileStreams(*storage, array, *pathMode)
+                         : commonobjects::files::SaveEventStream(*storage, streamName, width, array);
   commonobjects::files::WriteVersionStreams(*storage);
   return Finish(std::move(storage), result);
 }
 
 int ReadEventFile(const std::string& name, const std::string& streamName, PathWidth width,
                   CAutomationEventArray& array) {
-  std::unique_ptr<CompoundStorage> storage = OpenForReading(name);
+  std::unique_ptr<CompoundStorage> storage = OpenStorageForReading(name);
   if (!storage) return 0;
   const int result = commonobjects::files::LoadEventStream(*storage, streamName, width, array);
   storage->Release();  // nothing to commit after reading
@@ -83,6 +68,27 @@ bool AcceptsFileMode(int32_t arrayMode, int32_t fileMode) {
 
 }  // namespace
 
+namespace commonobjects::files {
+
+int WriteEventFileStreams(CompoundStorage& storage, const CAutomationEventArray& array, int32_t mode) {
+  WritePathModeStream(storage, mode);
+  return SaveEventStream(storage, kAutomationDataStream, PathWidthForMode(mode), array);
+}
+
+int ReadEventFileStreams(CompoundStorage& storage, CAutomationEventArray& array, int32_t arrayMode, int32_t* mode) {
+  int32_t fileMode = -1;
+  if (!ReadPathModeStream(storage, &fileMode)) {
+    *mode = 0;  // a file from before path modes: 256 paths
+    return LoadEventStream(storage, kAutomationDataStream, PathWidth::kNarrow, array);
+  }
+  *mode = fileMode;
+  if (fileMode == 0) return LoadEventStream(storage, kAutomationDataStream, PathWidth::kNarrow, array);
+  if (!AcceptsFileMode(arrayMode, fileMode)) return 0;
+  return LoadEventStream(storage, kAutomationDataStream, PathWidth::kWide, array);
+}
+
+}  // namespace commonobjects::files
+
 int CAutomationEventArray::Save(const std::string& name) const {
   const int32_t mode = CConsoleLayout().GetMaxPathsMode();
   return WriteEventFile(name, &mode, kAutomationDataStream, commonobjects::files::PathWidthForMode(mode), *this);
@@ -95,7 +101,7 @@ int CAutomationEventArray::SaveNarrowPathData(const std::string& name, const std
 
 int CAutomationEventArray::WritePathMode(const std::string& name, int32_t mode) const {
   if (IsCompressedAutoFile(name)) return 0;  // the compressed form keeps its mode in its header
-  std::unique_ptr<CompoundStorage> storage = OpenForWriting(name);
+  std::unique_ptr<CompoundStorage> storage = OpenStorageForWriting(name);
   if (!storage) return 0;
   const int result = commonobjects::files::WritePathModeStream(*storage, mode) ? 1 : 0;
   commonobjects::files::WriteVersionStreams(*storage);
@@ -111,7 +117,7 @@ int CAutomationEventArray::ReadPathMode(const std::string& name, int32_t& mode) 
     file.CloseFile();
     return 1;
   }
-  std::unique_ptr<CompoundStorage> storage = OpenForReading(name);
+  std::unique_ptr<CompoundStorage> storage = OpenStorageForReading(name);
   if (!storage) return 0;
   const bool found = commonobjects::files::ReadPathModeStream(*storage, &mode);
   storage->Release();
@@ -124,15 +130,20 @@ int CAutomationEventArray::LoadNarrowPathData(const std::string& name, const std
 }
 
 int CAutomationEventArray::Load(const std::string& name, int32_t& mode) {
-  int32_t fileMode = -1;
-  if (ReadPathMode(name, fileMode) == 0) {
-    mode = 0;  // a file from before path modes: 256 paths
-    return LoadNarrowPathData(name, kAutomationDataStream, *this);
+  if (IsCompressedAutoFile(name)) {
+    // Its mode is in its header, but its events are the mix's business: no compound file.
+    int32_t fileMode = -1;
+    mode = ReadPathMode(name, fileMode) != 0 ? fileMode : 0;
+    return 0;
   }
-  mode = fileMode;
-  if (fileMode == 0) return LoadNarrowPathData(name, kAutomationDataStream, *this);
-  if (!AcceptsFileMode(CConsoleLayout().GetMaxPathsMode(), fileMode)) return 0;
-  return ReadEventFile(name, kAutomationDataStream, PathWidth::kWide, *this);
+  std::unique_ptr<CompoundStorage> storage = OpenStorageForReading(name);
+  if (!storage) {
+    mode = 0;
+    return 0;
+  }
+  const int result = commonobjects::files::ReadEventFileStreams(*storage, *this, CConsoleLayout().GetMaxPathsMode(), &mode);
+  storage->Release();
+  return result;
 }
 
 int CAutomationEventArray::Load(const std::string& name) {

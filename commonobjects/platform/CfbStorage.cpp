@@ -101,6 +101,11 @@ class CfbStorage final : public CompoundStorage {
     released_ = true;
     return node_ == 0 ? container_->Close() : StgStatus::Ok();
   }
+  void Abandon() override {
+    if (released_) return;
+    released_ = true;
+    if (node_ == 0) container_->Abandon();
+  }
   StgStatus Commit() override { return node_ == 0 ? container_->Commit() : StgStatus::Ok(); }
 
   StgStatus CreateStream(std::string_view name, uint32_t mode, std::unique_ptr<CompoundStream>* out) override;

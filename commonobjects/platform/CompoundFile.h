@@ -96,6 +96,11 @@ class CompoundStorage {
   // ignores the result.
   virtual ~CompoundStorage() = default;
   virtual StgStatus Release() = 0;
+  // Closes the file without committing, releasing its lock: every change since the last
+  // commit is dropped and the file keeps its last committed state (a save that failed halfway
+  // leaves nothing of itself). For a child storage it only lets go of the child. Later
+  // Release and Abandon calls do nothing.
+  virtual void Abandon() = 0;
   // Makes every change so far durable (see the header comment); nothing is written when
   // nothing changed. After a failed commit every operation but Release fails, and the file
   // keeps its last committed state.

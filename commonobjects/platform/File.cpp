@@ -263,17 +263,6 @@ FileStatus ReadAll(const std::string& path, Bytes* bytes) {
   return status;
 }
 
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string TemporaryNameBeside(const std::string& path) {
-  static std::atomic<uint64_t> counter{0};
-  return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-}
-
 // Writes the temporary file completely and durably; the caller renames it into place.
 // *created tells whether there is a temporary file to remove.
 FileStatus WriteTemporary(const std::string& temporary, const std::string& path, const void* data,
@@ -303,6 +292,17 @@ FileStatus WriteAtomically(const std::string& path, const void* data, size_t siz
 }
 
 }  // namespace
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string TemporaryNameBeside(const std::string& path) {
+  static std::atomic<uint64_t> counter{0};
+  return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+}
 
 FileStatus ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
   return ReadAll(path, bytes);

@@ -115,6 +115,10 @@ FileStatus RenameFile(const std::string& from, const std::string& to);
 // Forces a folder's entries (creations, renames, deletions) to disk.
 FileStatus SyncDirectory(const std::string& path);
 
+// The folder of a native path ("." for a bare name).
+std::string FolderOf(const std::string& path);
+// A name for a temporary file beside `path`, unique in this process and among processes.
+std::string TemporaryNameBeside(const std::string& path);
 // Reads the whole file into *bytes (replacing what it held; on failure its contents are
 // unspecified).
 FileStatus ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes);

@@ -104,4 +104,17 @@ int SaveEventStream(platform::CompoundStorage& storage, std::string_view streamN
 int LoadEventStream(platform::CompoundStorage& storage, std::string_view streamName, PathWidth width,
                     CAutomationEventArray& array);
 
+// ---- The event-array file over an open storage ----
+
+// Save's streams: "Path Mode" (its outcome does not count) and the events in the layout of
+// max paths mode `mode`. The version streams are the caller's (WriteVersionStreams), so that
+// a mix writes them once. 1 when the events were written, else 0.
+int WriteEventFileStreams(platform::CompoundStorage& storage, const CAutomationEventArray& array, int32_t mode);
+// Load's reading: the file's "Path Mode" picks the record layout (none: mode 0, 8-bit paths);
+// a file of another mode than `arrayMode` is refused (0, the array unchanged) unless it is
+// mode 1 read into mode 2. *mode receives the file's mode (0 when it has none). Then as
+// LoadEventStream.
+int ReadEventFileStreams(platform::CompoundStorage& storage, CAutomationEventArray& array, int32_t arrayMode,
+                         int32_t* mode);
+
 }  // namespace commonobjects::files

@@ -69,6 +69,8 @@ class CfbContainer {
   StgStatus Commit();
   // Commits when writable, then closes the file (releasing its lock).
   StgStatus Close();
+  // Closes the file without committing (the file keeps its last committed state).
+  void Abandon() { file_.reset(); }
 
  private:
   struct StreamMap {

@@ -1,0 +1,31 @@
+#include "commonobjects/package/MixLayout.h"
+
+namespace MixLayout {
+
+const char* GetBlockName(int32_t number) {
+  switch (number) {
+    case 2: case 3: return "Ends";
+    case 4: case 5: return "Virgins";
+    case 6: case 7: return "Armed";
+    case 9: case 10: return "Mode";
+    case 11: case 12: return "TouchNotMode";
+    case 13: case 14: return "Meta";
+    case 15: case 16: return "Touch";
+    case 17: case 18: return "ISS";
+    case 21: return "LinkControls";
+    case 22: return "LinkRoutes";
+    case 0: case 1: case 8: case 19: case 20: case 23: case 24: case 25: case 26: case 27:
+    case 100: case 101: case 102: return "ERROR";
+    default: return "UNKNOWN";
+  }
+}
+
+int32_t CurrentSnapshotVersion(int32_t pathsMode) {
+  switch (pathsMode) {
+    case 1: return 28;
+    case 2: return 35;
+    default: return 18;
+  }
+}
+
+}  // namespace MixLayout

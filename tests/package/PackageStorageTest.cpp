@@ -1,0 +1,248 @@
+// Saving and loading mixes in both forms: what lands in the file, what comes back, and what
+// a failed save leaves.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "commonobjects/files/CompressedAutoFile.h"
+#include "commonobjects/files/internal/EventRecords.h"
+#include "commonobjects/package/AutomationPackage.h"
+#include "commonobjects/platform/CompoundFile.h"
+#include "commonobjects/platform/WindowMessages.h"
+#include "support/CfbBuilder.h"
+#include "support/SampleMix.h"
+#include "support/TempFolder.h"
+#include "support/TestConsole.h"
+
+namespace {
+
+using commonobjects::platform::CompoundStorage;
+using testsupport::Bytes;
+using testsupport::FillSampleMix;
+using testsupport::MixMembers;
+using testsupport::StreamContents;
+
+Bytes FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes Words32(std::initializer_list<uint32_t> words) {
+  Bytes bytes;
+  for (uint32_t w : words) {
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(w >> (8 * i)));
+  }
+  return bytes;
+}
+
+// The streams of the compound file at `path`, by name.
+StreamContents Streams(const std::string& path) {
+  StreamContents streams;
+  EXPECT_TRUE(testsupport::ReadCompoundFile(FileBytes(path), &streams).IsOk());
+  return streams;
+}
+
+class PackageStorageTest : public testing::Test {
+ protected:
+  testsupport::TestConsole console_{3};
+  testsupport::TempFolder folder_{"package-storage"};
+};
+
+TEST_F(PackageStorageTest, StructuredSaveWritesEveryStreamOfTheMixAndLoadsItBack) {
+  CAutomationPackage mix;
+  FillSampleMix(mix);
+  mix.SetFileName(folder_.PathOf("reel1.mix"));
+  ASSERT_EQ(mix.Save(0), 1);
+  EXPECT_EQ(mix.GetErrorState(), 0);
+
+  const StreamContents streams = Streams(mix.GetFileName());
+  std::map<std::string, size_t> lengths;
+  for (const auto& [name, bytes] : streams) lengths[name] = bytes.size();
+  std::map<std::string, size_t> expected = {
+      {"Path Mode", 4}, {"AutomationData", 500 * 20}, {"File Version", 40}, {"Time And Date", 16},
+      {"AutomationSize", 4}, {"ISSCCtrlParms", 2000 * 45 * 2}, {"ISSCRteParms", 2000 * 3 * 2},
+      {"PathMapPathMap", 16}, {"SnapshotVersionVectorData", 4}, {"FirstAutoRteVectorData", 4},
+      {"LinkMapLinkMap", 2000 * 4}, {"GangMapGangMap", 2000 * 2000 * 2}, {"CutAB", 4}, {"FrameRate", 4},
+      {"AnalogueInfoVectorData", 100}, {"ConsoleType", 4}, {"Mix Pass", 8}};
+  for (int k = 0; k < MixLayout::kSlotCount; ++k) {
+    expected[std::string(MixLayout::kControlSlotNames[k]) + "CtlData"] = 40 * 144;
+    expected[std::string(MixLayout::kRouteSlotNames[k]) + "RteData"] = 40 * 192;
+  }
+  EXPECT_EQ(lengths, expected);
+  EXPECT_EQ(streams.at("File Version")[0], 1);
+  EXPECT_EQ(streams.at("File Version")[1], 4);
+  EXPECT_EQ(streams.at("AutomationSize"), Words32({500}));
+  EXPECT_EQ(streams.at("Mix Pass"), Words32({12, 34}));
+  EXPECT_EQ(streams.at("SnapshotVersionVectorData"), Words32({35}));
+
+  CAutomationPackage loaded;
+  loaded.SetFileName(mix.GetFileName());
+  loaded.Load();
+  EXPECT_FALSE(loaded.IsCompressedFile());
+  EXPECT_FALSE(loaded.IsOldVersion());
+  EXPECT_TRUE(loaded.GetLoadReport().EventsLoaded);
+  EXPECT_TRUE(loaded.GetLoadReport().Missing.empty());
+  EXPECT_EQ(MixMembers(loaded), MixMembers(mix));
+}
+
+TEST_F(PackageStorageTest, CompressedSaveWritesTheMixBlocksAndHeaderAndLoadsItBack) {
+  CAutomationPackage mix;
+  FillSampleMix(mix, 5000);
+  mix.SetFileName(folder_.PathOf("reel1.cmx"));
+  ASSERT_NE(mix.Save(1), 0);
+
+  CCompressedAutoFile file;
+  ASSERT_TRUE(file.OpenFile(mix.GetFileName()));
+  EXPECT_EQ(file.EventCount, 5000);
+  EXPECT_EQ(file.MixPassA, 12);
+  EXPECT_EQ(file.MixPassB, 34);
+  EXPECT_EQ(file.PathsMode, 2);
+  std::vector<int32_t> blocks;
+  for (const auto& slot : file.Slots) {
+    if (slot.BlockNumber >= 0) blocks.push_back(slot.BlockNumber);
+  }
+  EXPECT_EQ(blocks, (std::vector<int32_t>{1, 2, 4, 6, 9, 15, 11, 13, 21, 3, 5, 7, 10, 16, 12, 14, 22, 17, 26, 18,
+                                          19, 20, 8, 23, 24, 27}));
+  // Block 26: word 6 of every path's parameters, then word 15.
+  CWordArray summary;
+  ASSERT_TRUE(file.ReadArray(26, summary));
+  ASSERT_EQ(summary.GetSize(), 4000);
+  EXPECT_EQ(summary[1], mix.ControlParms[45 + 6]);
+  EXPECT_EQ(summary[2000 + 1999], mix.ControlParms[1999 * 45 + 15]);
+  file.CloseFile();
+
+  CAutomationPackage loaded;
+  loaded.SetFileName(mix.GetFileName());
+  loaded.Load();
+  EXPECT_TRUE(loaded.IsCompressedFile());
+  EXPECT_EQ(MixMembers(loaded), MixMembers(mix));
+}
+
+TEST_F(PackageStorageTest, LoadPostsTheProgressOfEachForm) {
+  CAutomationPackage mix;
+  FillSampleMix(mix, 100);
+  mix.SetFileName(folder_.PathOf("progress.cmx"));
+  ASSERT_NE(mix.Save(1), 0);
+  commonobjects::platform::Endpoint status("TavmirStatusWindow");
+  {
+    CAutomationPackage loaded;
+    loaded.SetFileName(mix.GetFileName());
+    loaded.Load();
+  }
+  std::vector<std::pair<uint32_t, int32_t>> posted;
+  for (const auto& m : status.Drain()) posted.emplace_back(m.code, m.param);
+  const std::vector<std::pair<uint32_t, int32_t>> expected = {{0, 0}, {15, 3}, {15, 35}, {17, 0}, {17, 0}};
+  EXPECT_EQ(posted, expected);
+
+  // A structured load announces every stream with 15/0 and walks the large ones in thirtieths.
+  mix.SetFileName(folder_.PathOf("progress.mix"));
+  ASSERT_EQ(mix.Save(0), 1);
+  CAutomationPackage loaded;
+  loaded.SetNotifyOnDestruction(false);
+  loaded.SetFileName(mix.GetFileName());
+  loaded.Load();
+  std::vector<int32_t> params;
+  for (const auto& m : status.Drain()) {
+    EXPECT_EQ(m.code, 15u);
+    params.push_back(m.param);
+  }
+  EXPECT_GE(std::count(params.begin(), params.end(), 0), 35);
+  // The gang map's 4,000,000 entries: a post before every 133,333rd, 0, 3, 6, 9, 13 ... 96, 99.
+  std::vector<int32_t> gang;
+  for (int64_t i = 0; i < 4000000; i += 133333) gang.push_back(static_cast<int32_t>(i * 100 / 4000000));
+  ASSERT_EQ(gang.size(), 31u);
+  EXPECT_NE(std::search(params.begin(), params.end(), gang.begin(), gang.end()), params.end());
+}
+
+TEST_F(PackageStorageTest, OlderStreamEncodingsAndPartialContentsLoadAsTheyCan) {
+  // A mix written by a version 1.2 writer: compressed streams; "Mix Pass" with three words.
+  const Bytes versions = Words32({35});
+  Bytes stored = Words32({static_cast<uint32_t>(versions.size())});
+  uLongf packedSize = compressBound(versions.size());
+  Bytes packed(packedSize);
+  ASSERT_EQ(compress(packed.data(), &packedSize, versions.data(), versions.size()), Z_OK);
+  stored.insert(stored.end(), packed.begin(), packed.begin() + static_cast<long>(packedSize));
+  Bytes linkMapDamaged = Words32({400});
+  linkMapDamaged.insert(linkMapDamaged.end(), {0x78, 0x01, 0xFF, 0xFF, 0xFF});
+  Bytes fileVersion(40, 0);
+  fileVersion[0] = 1, fileVersion[1] = 2;
+  const std::string path = folder_.PathOf("old.mix");
+  WriteBytes(path, testsupport::BuildCompoundFile({{"File Version", fileVersion},
+                                                   {"SnapshotVersionVectorData", stored},
+                                                   {"LinkMapLinkMap", linkMapDamaged}}));
+  CAutomationPackage mix;
+  mix.SetMixPass(5, 6);
+  mix.LinkMap.Add(99);
+  mix.SetFileName(path);
+  mix.Load();
+  ASSERT_EQ(mix.SnapshotVersion.GetSize(), 1);
+  EXPECT_EQ(mix.SnapshotVersion[0], 35u);
+  EXPECT_EQ(mix.LinkMap.GetSize(), 1);  // damaged zlib data: the member keeps its contents
+  const auto& report = mix.GetLoadReport();
+  EXPECT_EQ(report.Unreadable, (std::vector<std::string>{"LinkMapLinkMap"}));
+  EXPECT_NE(std::find(report.Missing.begin(), report.Missing.end(), "GangMapGangMap"), report.Missing.end());
+
+  // The same streams under 1.4 are raw; lengths that are not whole elements drop the rest.
+  fileVersion[1] = 4;
+  WriteBytes(path, testsupport::BuildCompoundFile({{"File Version", fileVersion},
+                                                   {"SnapshotVersionVectorData", Words32({35, 1})},
+                                                   {"EndsCtlData", Bytes(144 * 2 + 100, 7)},
+                                                   {"FirstAutoRteVectorData", Bytes(6, 1)},
+                                                   {"Mix Pass", Words32({1, 2, 3})}}));
+  mix.Load();
+  int32_t a = 0, b = 0;
+  mix.GetMixPass(a, b);  // three words are no mix pass: the numbers stay
+  EXPECT_EQ(a, 5);
+  EXPECT_EQ(b, 6);
+  EXPECT_EQ(mix.SnapshotVersion.GetSize(), 2);
+  EXPECT_EQ(mix.GetSlot(CAutomationPackage::FullControl, 0)->GetSize(), 2);
+  EXPECT_EQ(mix.FirstAutoRte.GetSize(), 1);
+}
+
+TEST_F(PackageStorageTest, AFileOfNeitherFormOrALowerCaseMagicLeavesTheMixAsItWas) {
+  CAutomationPackage mix;
+  FillSampleMix(mix, 50);
+  const auto before = MixMembers(mix);
+  const Bytes lowerCaseMagic = {'a', 'u', 't', 'x', 'f', 'i', 'l', 'e', 2, 0, 0, 0};
+  for (const Bytes& content : {lowerCaseMagic, Bytes(2048, 'x'), Bytes{}}) {
+    const std::string path = folder_.PathOf("not-a-mix");
+    WriteBytes(path, content);
+    mix.SetFileName(path);
+    mix.Load();
+    EXPECT_FALSE(mix.GetLoadReport().Opened);
+    EXPECT_EQ(MixMembers(mix), before);
+    EXPECT_EQ(mix.IsCompressedFile(), content == lowerCaseMagic);  // taken for a compressed mix
+  }
+}
+
+TEST_F(PackageStorageTest, AFailedSaveSetsErrorStateFiveAndLeavesTheOldFile) {
+  CAutomationPackage mix;
+  FillSampleMix(mix, 10);
+  // Structured save onto a file that is no compound file; compressed save into a missing folder.
+  const std::string plain = folder_.PathOf("plain.txt");
+  WriteBytes(plain, Bytes(100, 'x'));
+  mix.SetFileName(plain);
+  EXPECT_EQ(mix.Save(0), 0);
+  EXPECT_EQ(mix.GetErrorState(), 5);
+  EXPECT_EQ(FileBytes(plain), Bytes(100, 'x'));
+  mix.SetFileName(folder_.PathOf("missing/folder.cmx"));
+  EXPECT_EQ(mix.Save(1), 0);
+  EXPECT_EQ(mix.GetErrorState(), 5);
+  mix.SetFileName(folder_.PathOf("good.cmx"));
+  EXPECT_NE(mix.Save(1), 0);
+  EXPECT_EQ(mix.GetErrorState(), 0);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 2);  // no temporary left
+}
+
+}  // namespace
