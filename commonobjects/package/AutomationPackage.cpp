@@ -59,8 +59,8 @@ CAutomationPackage::CAutomationPackage()
 }
 
 CAutomationPackage::~CAutomationPackage() {
-  PathsLayout.reset();
-  // A save or load running on another thread finishes first.
+  // A save or load running on another thread finishes first; it still reads the package's
+  // own layout, so that goes only after the wait.
   for (;;) {
     Lock->Enter();
     const bool idle = Idle != 0;
@@ -68,6 +68,7 @@ CAutomationPackage::~CAutomationPackage() {
     if (idle) break;
     commonobjects::platform::Sleep(kPollMilliseconds);
   }
+  PathsLayout.reset();
   for (SlotArray* set : {&ControlSlots, &RouteSlots, &SmallControlSlots, &SmallRouteSlots}) {
     for (auto& slot : *set) slot.reset();
   }
@@ -155,10 +156,7 @@ void CAutomationPackage::GetMixPass(int32_t& a, int32_t& b) const {
   b = MixPassB;
 }
 
-bool CAutomationPackage::IsIdle() const {
-  commonobjects::platform::CriticalSectionLock hold(*Lock);
-  return Idle != 0;
-}
+bool CAutomationPackage::IsIdle() const { return Idle != 0; }
 
 int32_t CAutomationPackage::GetPathsMode() const { return PathsLayout ? PathsLayout->GetMaxPathsMode() : MaxPathsMode; }
 

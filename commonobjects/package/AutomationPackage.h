@@ -23,6 +23,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -173,7 +174,7 @@ class CAutomationPackage : public CAutomationEventArray {
   // The members below follow the package's member list in order.
   int32_t HostPair[2] = {-1, -1};  // kept for the hosts; -1 when unset
   std::unique_ptr<commonobjects::platform::CriticalSection> Lock;
-  int32_t Idle = 1;  // 0 while a save or load runs; read and written under the lock
+  std::atomic<int32_t> Idle{1};  // 0 while a save or load runs; written under the lock
   FILETIME ModificationTime{};
   int32_t ErrorState = 0;
   int32_t CompressedFile = 1;
