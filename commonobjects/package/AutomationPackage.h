@@ -123,10 +123,11 @@ class CAutomationPackage : public CAutomationEventArray {
   void Clear();
 
   // The two forms over containers the caller opened (tests, tools, fuzzing); Save and Load
-  // use them. SaveTo writes every stream, or every block and the header values, but neither
-  // commits the storage nor closes the file: 1 when everything was written, else 0 (the
-  // error state is not touched). LoadFrom reads as Load does, without the conversions of the
-  // file-form detection.
+  // use them. SaveTo(storage) writes every stream and commits them together, or, when a
+  // stream cannot be written, abandons the session; either way the storage is released
+  // (1 on success, else 0). SaveTo(file) writes every block and sets the header values; the
+  // caller closes the file: 1 when everything was written, else 0. Neither touches the
+  // error state. LoadFrom reads as Load does.
   int SaveTo(commonobjects::platform::CompoundStorage& storage);
   void LoadFrom(commonobjects::platform::CompoundStorage& storage);
   int SaveTo(CCompressedAutoFile& file);
@@ -167,6 +168,7 @@ class CAutomationPackage : public CAutomationEventArray {
   void ReadCompressed(CCompressedAutoFile& file);
   int SaveCompressedFile();
   int SaveStructuredFile();
+  int CommitStructured(commonobjects::platform::CompoundStorage& storage);
   // Version conversion bookkeeping shared by both forms (package/MixConversion.cpp).
   uint32_t TakeSnapshotVersion();
   void ConvertToPackageMode(uint32_t version);

@@ -34,12 +34,15 @@ int CAutomationPackage::Save(int compressed) {
 
 int CAutomationPackage::SaveStructuredFile() {
   std::unique_ptr<CompoundStorage> storage = commonobjects::files::OpenStorageForWriting(FileName);
-  if (!storage) return 0;
-  if (WriteStructured(*storage) == 0) {
-    storage->Abandon();
+  return storage ? CommitStructured(*storage) : 0;
+}
+
+int CAutomationPackage::CommitStructured(CompoundStorage& storage) {
+  if (WriteStructured(storage) == 0) {
+    storage.Abandon();
     return 0;
   }
-  return storage->Release().IsOk() ? 1 : 0;
+  return storage.Release().IsOk() ? 1 : 0;
 }
 
 int CAutomationPackage::SaveCompressedFile() {
@@ -82,7 +85,7 @@ void CAutomationPackage::Load() {
 
 int CAutomationPackage::SaveTo(CompoundStorage& storage) {
   BusyScope busy(*this);
-  return WriteStructured(storage);
+  return CommitStructured(storage);
 }
 
 int CAutomationPackage::SaveTo(CCompressedAutoFile& file) {
