@@ -15,6 +15,7 @@
 #include "commonobjects/platform/CompoundFile.h"
 #include "commonobjects/platform/File.h"
 #include "support/CfbBuilder.h"
+#include "support/IndependentReaders.h"
 
 namespace commonobjects::platform {
 namespace {
@@ -24,32 +25,20 @@ using testsupport::Bytes;
 using testsupport::PatternBytes;
 using testsupport::StreamContents;
 
-struct Outcome {
-  int exitCode = -1;
-  std::string out, err;
-};
+using Outcome = testsupport::ToolOutcome;
 
 class CompoundFileInteropTest : public testing::Test {
  protected:
   std::string PathOf(const std::string& name) const { return folder_.PathOf(name); }
-
-  static std::string Text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  // Runs a shell command, standard output and error to files.
-  Outcome Run(const std::string& command) const {
-    const std::string out = PathOf("stdout"), err = PathOf("stderr");
-    const int status = std::system((command + " >'" + out + "' 2>'" + err + "'").c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Text(out), Text(err)};
-  }
-
+  Outcome Run(const std::string& command) const { return readers_.Run(command); }
   static void RequireTool(const char* path, const char* package) {
-    ASSERT_EQ(access(path, X_OK), 0) << path << " is missing: install the Debian package " << package;
+    testsupport::IndependentReaders::RequireTool(path, package);
   }
+  StreamContents ReadWithOlefile(const std::string& path) { return readers_.ReadWithOlefile(path); }
+  void ExpectGsfReads(const std::string& path, const std::string& stream, const Bytes& content) {
+    readers_.ExpectGsfReads(path, stream, content);
+  }
+  void Expect7zPasses(const std::string& path) { readers_.Expect7zPasses(path); }
 
   void WriteOurs(const std::string& path, const StreamContents& streams, uint32_t mode = 0x1012) {
     std::unique_ptr<CompoundStorage> storage;
@@ -65,48 +54,6 @@ class CompoundFileInteropTest : public testing::Test {
     ASSERT_TRUE(storage->Release().IsOk());
   }
 
-  // Every stream of the file as python3-olefile reads it with defects raised.
-  StreamContents ReadWithOlefile(const std::string& path) {
-    RequireTool("/usr/bin/python3", "python3-olefile");
-    const std::string script = PathOf("dump.py");
-    std::ofstream(script) << R"(import sys, olefile
-ole = olefile.OleFileIO(sys.argv[1], raise_defects=olefile.DEFECT_INCORRECT)
-out = open(sys.argv[2], 'wb')
-for entry in ole.listdir(streams=True, storages=False):
-    data = ole.openstream(entry).read()
-    name = '/'.join(entry).encode('cp1252')
-    out.write(b'%d %d ' % (len(name), len(data)) + name + data)
-)";
-    const Outcome outcome = Run("/usr/bin/python3 '" + script + "' '" + path + "' '" + PathOf("dump") + "'");
-    EXPECT_EQ(outcome.exitCode, 0) << path << ": olefile: " << outcome.err;
-    StreamContents streams;
-    std::istringstream in(Text(PathOf("dump")));
-    size_t nameLength = 0, size = 0;
-    while (in >> nameLength >> size && in.get()) {
-      std::string name(nameLength, '\0');
-      Bytes data(size);
-      in.read(name.data(), nameLength);
-      in.read(reinterpret_cast<char*>(data.data()), size);
-      streams[name] = std::move(data);
-    }
-    return streams;
-  }
-
-  void ExpectGsfReads(const std::string& path, const std::string& stream, const Bytes& content) {
-    RequireTool("/usr/bin/gsf", "libgsf-bin");
-    const Outcome outcome = Run("/usr/bin/gsf cat '" + path + "' '" + stream + "'");
-    EXPECT_EQ(outcome.exitCode, 0) << stream;
-    EXPECT_EQ(outcome.err, "") << stream;
-    EXPECT_TRUE(outcome.out == std::string(content.begin(), content.end())) << path << " " << stream << " differs in gsf";
-  }
-
-  void Expect7zPasses(const std::string& path) {
-    RequireTool("/usr/bin/7z", "p7zip-full");
-    const Outcome outcome = Run("/usr/bin/7z t '" + path + "'");
-    EXPECT_EQ(outcome.exitCode, 0) << outcome.out << outcome.err;
-    EXPECT_NE(outcome.out.find("Everything is Ok"), std::string::npos) << outcome.out;
-  }
-
   void ExpectEveryReaderAgrees(const std::string& path, const StreamContents& expected, size_t gsfSample = 1) {
     EXPECT_EQ(ReadWithOlefile(path), expected) << path;
     size_t i = 0;
@@ -117,6 +64,7 @@ for entry in ole.listdir(streams=True, storages=False):
   }
 
   testsupport::TempFolder folder_{"co-cfb-interop"};
+  testsupport::IndependentReaders readers_{folder_.Path().string()};
 };
 
 StreamContents SizedStreams() {
@@ -170,14 +118,8 @@ TEST_F(CompoundFileInteropTest, FilesThatGsfWritesReadTheSameInOurs) {
                                                for (int i = 0; i < 1500; ++i) many["m" + std::to_string(i)] = PatternBytes(i % 300, i);
                                                return many;
                                              }()}}) {
-    const fs::path inputs = folder_.Path() / label;
-    fs::create_directories(inputs);
-    for (const auto& [name, content] : streams) {
-      std::ofstream(inputs / name, std::ios::binary).write(reinterpret_cast<const char*>(content.data()), content.size());
-    }
     const std::string file = PathOf(std::string(label) + ".cfb");
-    const Outcome outcome = Run("cd '" + inputs.string() + "' && /usr/bin/gsf createole '" + file + "' *");
-    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    readers_.WriteWithGsf(file, streams);
     Bytes bytes;
     ASSERT_TRUE(ReadWholeFile(file, &bytes).IsOk());
     StreamContents read;
