@@ -1,5 +1,5 @@
 # The two set-up commands of the README, plus the targets they are made of.
-.PHONY: demo test setup build build-asan test-asan bench fuzz clean
+.PHONY: demo test setup build build-asan test-asan build-tsan test-tsan bench fuzz clean
 
 demo: build
 	./build/dev/cli/mixauto demo
@@ -22,6 +22,13 @@ build-asan: setup
 
 test-asan: build-asan
 	ctest --preset asan
+
+build-tsan: setup
+	cmake --preset tsan
+	cmake --build --preset tsan
+
+test-tsan: build-tsan
+	ctest --preset tsan
 
 bench: build
 	./build/dev/bench/commonobjects_bench

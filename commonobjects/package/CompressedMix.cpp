@@ -153,13 +153,11 @@ void CAutomationPackage::ReadCompressed(CCompressedAutoFile& file) {
   const bool small = HasSmallSlots();
   const auto layout = commonobjects::package::ControlLayoutForVersion(version, small);
   LoadReport.ControlsConverted = layout != commonobjects::package::ControlRecordLayout::kCurrent;
-  const auto storedBytes = static_cast<size_t>(commonobjects::package::StoredControlRecordBytes(layout, small));
   for (int k = 0; k < ml::kSlotCount; ++k) {
     for (SlotSet set : {FullControl, SmallControl}) {
       if (CRecordArray* slot = GetSlot(set, k)) {
         std::vector<uint8_t> bytes;
         reader.ReadBytes(ml::kControlSlotBlocks[k], &bytes);
-        bytes.resize(bytes.size() - bytes.size() % storedBytes);
         commonobjects::package::AssignControlRecords(std::move(bytes), layout, k, *slot);
       }
     }

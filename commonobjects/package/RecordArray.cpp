@@ -1,5 +1,6 @@
 #include "commonobjects/package/RecordArray.h"
 
+#include <cstddef>
 #include <utility>
 
 CRecordArray::CRecordArray(std::string name, int32_t recordSize) : Name(std::move(name)), RecordSize(recordSize) {}
@@ -20,6 +21,7 @@ void CRecordArray::SetSize(int32_t n) {
 }
 
 void CRecordArray::Assign(std::vector<uint8_t> bytes) {
-  bytes.resize(bytes.size() - bytes.size() % static_cast<size_t>(RecordSize));
+  const size_t partial = bytes.size() % static_cast<size_t>(RecordSize);
+  bytes.erase(bytes.end() - static_cast<std::ptrdiff_t>(partial), bytes.end());
   Bytes = std::move(bytes);
 }

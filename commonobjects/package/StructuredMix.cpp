@@ -133,7 +133,6 @@ void CAutomationPackage::ReadStructured(CompoundStorage& storage) {
       CRecordArray* slot = GetSlot(set, k);
       std::vector<uint8_t> bytes;
       if (slot == nullptr || !reader.Read(slot->GetName() + ml::kControlSlotSuffix, storedBytes, &bytes)) continue;
-      bytes.resize(bytes.size() - bytes.size() % storedBytes);
       commonobjects::package::AssignControlRecords(std::move(bytes), layout, k, *slot);
     }
   }

@@ -245,4 +245,20 @@ TEST_F(PackageStorageTest, AFailedSaveSetsErrorStateFiveAndLeavesTheOldFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 2);  // no temporary left
 }
 
+TEST_F(PackageStorageTest, ACompressedMixLoadsWhileAWriterHoldsItAndIsNeverWritten) {
+  CAutomationPackage mix;
+  FillSampleMix(mix, 100);
+  mix.SetFileName(folder_.PathOf("held.cmx"));
+  ASSERT_NE(mix.Save(1), 0);
+  const Bytes before = FileBytes(mix.GetFileName());
+  CCompressedAutoFile writer;  // holds the file exclusively for writing
+  ASSERT_TRUE(writer.OpenFile(mix.GetFileName()));
+  CAutomationPackage loaded;
+  loaded.SetFileName(mix.GetFileName());
+  loaded.Load();
+  EXPECT_EQ(MixMembers(loaded), MixMembers(mix));
+  writer.CloseFile();
+  EXPECT_EQ(FileBytes(mix.GetFileName()), before);
+}
+
 }  // namespace
