@@ -70,9 +70,13 @@ class MixBlockReader {
   }
 
  private:
+  // A block the table lists but that could not be read (whole) is unreadable; one it does
+  // not list is missing.
   bool Note(int32_t number, bool ok) {
     if (!ok) {
-      (file_.BlockLength(number) < 0 ? report_.Missing : report_.Unreadable).push_back(BlockLabel(number));
+      const int32_t i = file_.FindSlot(number);
+      const bool listed = i >= 0 && file_.Slots[static_cast<size_t>(i)].BlockNumber == number;
+      (listed ? report_.Unreadable : report_.Missing).push_back(BlockLabel(number));
     }
     return ok;
   }

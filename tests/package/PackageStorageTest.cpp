@@ -245,6 +245,32 @@ TEST_F(PackageStorageTest, AFailedSaveSetsErrorStateFiveAndLeavesTheOldFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 2);  // no temporary left
 }
 
+TEST_F(PackageStorageTest, ATruncatedCompressedMixKeepsWhatCouldBeReadAndNamesTheRest) {
+  console_.SetNumber(testsupport::kServerKey, "CompressedAutoPauseMs", 0);
+  CAutomationPackage mix;
+  FillSampleMix(mix, 100'000);
+  mix.SetFileName(folder_.PathOf("whole.cmx"));
+  ASSERT_NE(mix.Save(1), 0);
+  const Bytes whole = FileBytes(mix.GetFileName());
+  CCompressedAutoFile file;
+  ASSERT_TRUE(file.OpenFile(mix.GetFileName()));
+  const uint32_t gangAt = file.Slots[static_cast<size_t>(file.FindSlot(24))].Offset;
+  file.CloseFile();
+  // Cut inside the gang map's block: the blocks before it are whole, the ones after it gone.
+  const std::string cut = folder_.PathOf("cut.cmx");
+  WriteBytes(cut, Bytes(whole.begin(), whole.begin() + gangAt + 1000));
+  CAutomationPackage loaded;
+  loaded.SetFileName(cut);
+  loaded.Load();
+  const auto& report = loaded.GetLoadReport();
+  EXPECT_TRUE(report.EventsLoaded);
+  EXPECT_EQ(loaded.GetSize(), 100'000);
+  EXPECT_EQ(report.Unreadable, (std::vector<std::string>{"block 24"}));
+  EXPECT_TRUE(report.Missing.empty());
+  EXPECT_EQ(loaded.FirstAutoRte.GetSize(), 1);  // block 8 was written before the gang map
+  EXPECT_EQ(MixMembers(loaded)[0], MixMembers(mix)[0]);
+}
+
 TEST_F(PackageStorageTest, ACompressedMixLoadsWhileAWriterHoldsItAndIsNeverWritten) {
   CAutomationPackage mix;
   FillSampleMix(mix, 100);
