@@ -31,17 +31,7 @@ TEST_F(MixInteropTest, OlefileListsTheMixStreamsWithTheirLengthsAndGsfWrittenMix
   const StreamContents streams = readers_.ReadWithOlefile(mix.GetFileName());
   std::map<std::string, size_t> lengths;
   for (const auto& [name, content] : streams) lengths[name] = content.size();
-  std::map<std::string, size_t> expected = {
-      {"Path Mode", 4}, {"AutomationData", 1000 * 20}, {"File Version", 40}, {"Time And Date", 16},
-      {"AutomationSize", 4}, {"ISSCCtrlParms", 500 * 45 * 2}, {"ISSCRteParms", 500 * 3 * 2},
-      {"PathMapPathMap", 16}, {"SnapshotVersionVectorData", 4}, {"FirstAutoRteVectorData", 4},
-      {"LinkMapLinkMap", 500 * 4}, {"GangMapGangMap", 500 * 500 * 2}, {"CutAB", 4}, {"FrameRate", 4},
-      {"AnalogueInfoVectorData", 25 * 4}, {"ConsoleType", 4}, {"Mix Pass", 8}};
-  for (int k = 0; k < MixLayout::kSlotCount; ++k) {
-    expected[std::string(MixLayout::kControlSlotNames[k]) + "CtlData"] = 500 * 144;
-    expected[std::string(MixLayout::kRouteSlotNames[k]) + "RteData"] = 500 * 192;
-  }
-  EXPECT_EQ(lengths, expected);
+  EXPECT_EQ(lengths, testsupport::SampleMixStreamLengths(500, 1000, 500));
   readers_.Expect7zPasses(mix.GetFileName());
 
   // The same streams, written by gsf, make the same mix.

@@ -69,17 +69,7 @@ TEST_F(PackageStorageTest, StructuredSaveWritesEveryStreamOfTheMixAndLoadsItBack
   const StreamContents streams = Streams(mix.GetFileName());
   std::map<std::string, size_t> lengths;
   for (const auto& [name, bytes] : streams) lengths[name] = bytes.size();
-  std::map<std::string, size_t> expected = {
-      {"Path Mode", 4}, {"AutomationData", 500 * 20}, {"File Version", 40}, {"Time And Date", 16},
-      {"AutomationSize", 4}, {"ISSCCtrlParms", 2000 * 45 * 2}, {"ISSCRteParms", 2000 * 3 * 2},
-      {"PathMapPathMap", 16}, {"SnapshotVersionVectorData", 4}, {"FirstAutoRteVectorData", 4},
-      {"LinkMapLinkMap", 2000 * 4}, {"GangMapGangMap", 2000 * 2000 * 2}, {"CutAB", 4}, {"FrameRate", 4},
-      {"AnalogueInfoVectorData", 100}, {"ConsoleType", 4}, {"Mix Pass", 8}};
-  for (int k = 0; k < MixLayout::kSlotCount; ++k) {
-    expected[std::string(MixLayout::kControlSlotNames[k]) + "CtlData"] = 40 * 144;
-    expected[std::string(MixLayout::kRouteSlotNames[k]) + "RteData"] = 40 * 192;
-  }
-  EXPECT_EQ(lengths, expected);
+  EXPECT_EQ(lengths, testsupport::SampleMixStreamLengths(2000, 500, 40));
   EXPECT_EQ(streams.at("File Version")[0], 1);
   EXPECT_EQ(streams.at("File Version")[1], 4);
   EXPECT_EQ(streams.at("AutomationSize"), Words32({500}));

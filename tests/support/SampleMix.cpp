@@ -49,6 +49,21 @@ void FillSampleMix(CAutomationPackage& mix, int32_t events, int32_t records) {
   mix.SetMixPass(12, 34);
 }
 
+std::map<std::string, size_t> SampleMixStreamLengths(int32_t paths, int32_t events, int32_t records) {
+  const auto n = static_cast<size_t>(paths);
+  std::map<std::string, size_t> lengths = {
+      {"Path Mode", 4}, {"AutomationData", static_cast<size_t>(events) * 20}, {"File Version", 40},
+      {"Time And Date", 16}, {"AutomationSize", 4}, {"ISSCCtrlParms", n * 45 * 2}, {"ISSCRteParms", n * 3 * 2},
+      {"PathMapPathMap", 16}, {"SnapshotVersionVectorData", 4}, {"FirstAutoRteVectorData", 4},
+      {"LinkMapLinkMap", n * 4}, {"GangMapGangMap", n * n * 2}, {"CutAB", 4}, {"FrameRate", 4},
+      {"AnalogueInfoVectorData", 25 * 4}, {"ConsoleType", 4}, {"Mix Pass", 8}};
+  for (int k = 0; k < MixLayout::kSlotCount; ++k) {
+    lengths[std::string(MixLayout::kControlSlotNames[k]) + "CtlData"] = static_cast<size_t>(records) * 144;
+    lengths[std::string(MixLayout::kRouteSlotNames[k]) + "RteData"] = static_cast<size_t>(records) * 192;
+  }
+  return lengths;
+}
+
 std::vector<std::pair<std::string, std::vector<uint8_t>>> MixMembers(const CAutomationPackage& mix) {
   std::vector<std::pair<std::string, std::vector<uint8_t>>> members;
   std::vector<uint8_t> events(static_cast<size_t>(mix.GetSize()) * kArchiveRecordBytes);

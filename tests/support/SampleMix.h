@@ -4,7 +4,9 @@
 // entries of their own, and a mix pass. Build the TestConsole first.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,10 @@ namespace testsupport {
 
 // Fills `mix` (of the current console) with `events` events and `records` records per slot.
 void FillSampleMix(CAutomationPackage& mix, int32_t events = 500, int32_t records = 40);
+
+// The streams of a structured save of FillSampleMix(mix, events, records) on a large console
+// of `paths` paths, with their lengths in bytes.
+std::map<std::string, size_t> SampleMixStreamLengths(int32_t paths, int32_t events, int32_t records);
 
 // Every member a save stores, as bytes, keyed by member ("events", "slot FullControl 3", ...),
 // so that two mixes compare member by member with a readable difference.
