@@ -125,7 +125,7 @@ TEST(AutomationPackageTest, DestructionWaitsForALoadOnAnotherThread) {
   testsupport::TempFolder folder("package-destroy");
   {
     CAutomationPackage mix;
-    testsupport::FillSampleMix(mix, 2'000'000, 2000);
+    testsupport::FillSampleMix(mix, 300'000, 2000);
     mix.SetNotifyOnDestruction(false);
     mix.SetFileName(folder.PathOf("big.cmx"));
     ASSERT_NE(mix.Save(1), 0);
