@@ -18,6 +18,7 @@
 
 #include "EventCsv.h"
 #include "EventFileJob.h"
+#include "MixCommands.h"
 #include "MixFile.h"
 #include "MixReport.h"
 #include "Table.h"
@@ -602,6 +603,8 @@ int RunCheck(const std::string& file) {
 struct SaveDemoOptions {
   std::string file;
   std::string events = std::string(MIXAUTO_SOURCE_DIR) + "/testdata/demo/mix-events.csv";
+  bool mix = false;
+  bool compressed = false;
 };
 
 // Why Save refused the file, as far as the file shows it.
@@ -627,6 +630,7 @@ void PrintSavedFile(const std::string& native) {
 }
 
 int RunSaveDemo(const SaveDemoOptions& options) {
+  if (options.mix) return SaveDemoMix(options.events, options.file, options.compressed);
   CAutomationEventArray events;
   std::string error;
   if (!LoadEventCsv(options.events, events, error)) return Fail("save-demo", options.events, error);
@@ -683,10 +687,18 @@ void AddCheckCommand(CLI::App& app) {
 
 void AddSaveDemoCommand(CLI::App& app) {
   auto options = std::make_shared<SaveDemoOptions>();
-  CLI::App* saveDemo = app.add_subcommand("save-demo", "Save the demo mix's events to FILE, load them back and compare");
-  saveDemo->add_option("FILE", options->file, "The event-array file to write (created or updated)")->required();
+  CLI::App* saveDemo = app.add_subcommand(
+      "save-demo", "Save the demo mix's events to FILE (with --mix: as a whole mix), load them back and compare");
+  saveDemo->add_option("FILE", options->file, "The file to write: an event-array file (created or updated), or with "
+                                              "--mix a mix (created or replaced)")
+      ->required();
   saveDemo->add_option("--events", options->events, "Events file: time,path,proc,control,value per line")
       ->capture_default_str();
+  CLI::Option* mix = saveDemo->add_flag(
+      "--mix", options->mix,
+      "Write a whole mix: the events plus the members of a new mix on this console (current snapshot version, one "
+      "link per path, no gangs, zero parameters); structured unless --compressed");
+  saveDemo->add_flag("--compressed", options->compressed, "With --mix, write a compressed mix (AUTXFILE)")->needs(mix);
   saveDemo->callback([options] { ThrowOnFailure(RunSaveDemo(*options)); });
 }
 

@@ -1,4 +1,5 @@
-// mixauto info, dump and check on mixes of both forms, run as a user runs them.
+// mixauto info, dump, check, convert and save-demo --mix on mixes of both forms, run as a user
+// runs them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -108,6 +109,80 @@ TEST_F(MixCommandsTest, DumpReadsTheEventsOfBothFormsAndCheckFindsWhatIsWrongWit
   const auto [damaged, damagedOutput] = RunMixauto("check '" + compressed + "'");
   EXPECT_EQ(damaged, 1);
   EXPECT_TRUE(Has(damagedOutput, "(block 24): chunk 1 at offset")) << damagedOutput;
+}
+
+TEST_F(MixCommandsTest, ConvertWritesTheOtherFormWholeWhateverOutHeld) {
+  const std::string structured = SaveMix("a.mix", false);
+  const testsupport::Members members = testsupport::MixMembers(*LoadMix(structured));
+  const std::string text = folder.PathOf("notes.txt");
+  std::ofstream(text) << "not a mix";
+  const std::string compressedOut = folder.PathOf("b.cmx");
+  const std::string structuredOut = folder.PathOf("c.mix");
+  const std::string existingMix = SaveMix("d.mix", false, [](CAutomationPackage& mix) { mix.RemoveAll(); });
+  const struct {
+    std::string from, to, out;
+    bool compressed;
+  } kCases[] = {
+      {structured, "compressed", compressedOut, true},  // a new file
+      {compressedOut, "structured", structuredOut, false},
+      {compressedOut, "structured", compressedOut, false},  // over itself, in the other form
+      {structured, "structured", text, false},  // over a file that is no mix
+      {structured, "structured", existingMix, false},  // into an existing structured mix
+  };
+  for (const auto& c : kCases) {
+    const auto [status, output] = RunMixauto("convert '" + c.from + "' --to " + c.to + " -o '" + c.out + "'");
+    ASSERT_EQ(status, 0) << output;
+    const auto mix = LoadMix(c.out);
+    EXPECT_EQ(mix->IsCompressedFile(), c.compressed) << c.out;
+    EXPECT_EQ(testsupport::MixMembers(*mix), members) << c.from << " -> " << c.out;
+  }
+
+  // A failed write leaves OUT as it was and no temporary file behind.
+  const auto filesBefore = std::distance(fs::directory_iterator(folder.Path()), {});
+  fs::create_directory(folder.PathOf("folder.mix"));
+  const auto [failed, failure] = RunMixauto("convert '" + structured + "' --to structured -o '" +
+                                            folder.PathOf("folder.mix") + "'");
+  EXPECT_EQ(failed, 1) << failure;
+  EXPECT_TRUE(fs::is_directory(folder.PathOf("folder.mix")));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), {}), filesBefore + 1);
+}
+
+TEST_F(MixCommandsTest, ConvertRefusesAnEventFileABadFormAndUnlessForcedAMixThatDidNotLoadWhole) {
+  const std::string out = folder.PathOf("out.mix");
+  const std::string events = Write("events.mix", {MakeEvent(1, 14, 0, 10, 5)});
+  const auto [eventFile, eventFileOutput] = RunMixauto("convert '" + events + "' --to compressed -o '" + out + "'");
+  EXPECT_EQ(eventFile, 1);
+  EXPECT_TRUE(Has(eventFileOutput, "not a mix")) << eventFileOutput;
+  const std::string gangs = SaveMix("gangs.cmx", true);
+  EXPECT_NE(RunMixauto("convert '" + gangs + "' --to zipped -o '" + out + "'").status, 0);
+
+  DamageBlock(gangs, 24);
+  const auto [refused, refusal] = RunMixauto("convert '" + gangs + "' --to structured -o '" + out + "'");
+  EXPECT_EQ(refused, 1);
+  EXPECT_TRUE(Has(refusal, "some of its members could not be read (block 24)")) << refusal;
+  EXPECT_TRUE(Has(refusal, "--force")) << refusal;
+  EXPECT_FALSE(fs::exists(out));
+  EXPECT_EQ(RunMixauto("convert '" + gangs + "' --to structured -o '" + out + "' --force").status, 0);
+  EXPECT_EQ(LoadMix(out)->GetSize(), 200);
+}
+
+TEST_F(MixCommandsTest, SaveDemoWritesAMixOfEitherFormThatChecksClean) {
+  for (const bool compressed : {false, true}) {
+    const std::string file = folder.PathOf(compressed ? "demo.cmx" : "demo.mix");
+    const auto [status, output] =
+        RunMixauto("save-demo '" + file + "' --mix" + std::string(compressed ? " --compressed" : ""));
+    ASSERT_EQ(status, 0) << output;
+    EXPECT_TRUE(Has(output, "equal to the saved mix")) << output;
+    const auto mix = LoadMix(file);
+    EXPECT_EQ(mix->IsCompressedFile(), compressed);
+    EXPECT_GT(mix->GetSize(), 0);
+    EXPECT_EQ(mix->LinkMap.GetSize(), kPaths);
+    EXPECT_EQ(mix->LinkMap[kPaths - 1], static_cast<uint32_t>(kPaths - 1));
+    EXPECT_EQ(mix->ControlParms.GetSize(), kPaths * MixLayout::kControlParmWordsPerPath);
+    const auto [checked, checkOutput] = RunMixauto("check '" + file + "'");
+    EXPECT_EQ(checked, 0) << checkOutput;
+  }
+  EXPECT_NE(RunMixauto("save-demo '" + folder.PathOf("x.mix") + "' --compressed").status, 0);
 }
 
 }  // namespace
