@@ -6,8 +6,6 @@
 // Nothing here writes to a file it inspects.
 #include "FileCommands.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -16,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "CompressedChunks.h"
 #include "EventCsv.h"
 #include "EventFileJob.h"
 #include "MixCommands.h"
@@ -25,16 +24,13 @@
 #include "commonobjects/presentation/TemplateSnapAutoEvent.h"
 #include "commonobjects/platform/RegFileFormat.h"
 #include "TimeArgument.h"
-#include "commonobjects/eventstore/ArchiveRecords.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/files/CompressedAutoFile.h"
 #include "commonobjects/files/internal/EventRecords.h"
 #include "commonobjects/package/AutomationPackage.h"
 #include "commonobjects/package/MixLayout.h"
-#include "commonobjects/platform/ByteOrder.h"
 #include "commonobjects/platform/CompoundFile.h"
 #include "commonobjects/platform/File.h"
-#include "commonobjects/platform/RandomAccessFile.h"
 #include "commonobjects/platform/WindowsDrive.h"
 
 namespace mixauto {
@@ -179,72 +175,6 @@ int InfoCompound(const std::string& file, const std::string& native) {
 }
 
 // ---- Compressed automation file ----
-
-// The file opened for reading only, so that inspecting it never writes a header.
-bool OpenCompressed(const std::string& native, CCompressedAutoFile& file, std::string* why) {
-  std::unique_ptr<platform::RandomAccessFile> handle;
-  const platform::FileStatus status =
-      platform::OpenRandomAccessFile(native, platform::FileMode::kRead, platform::FileShare::kShared, &handle);
-  if (!status.IsOk()) {
-    *why = status.message;
-    return false;
-  }
-  file.OpenFile(std::move(handle));
-  if (!file.HeaderValid) *why = "the header is not valid (the magic must be exactly \"AUTXFILE\", at most 28 slots)";
-  return file.HeaderValid;
-}
-
-// What the chunks of a compressed block hold, walked from its offset.
-struct ChunkWalk {
-  uint64_t stored = 0;    // bytes in the file, chunk headers included
-  uint64_t expanded = 0;  // uncompressed bytes the chunk headers state
-  std::string problem;    // the first defect, or ""
-};
-
-
-bool CheckChunk(platform::RandomAccessFile& file, uint64_t at, uint32_t length, uint32_t packed, bool expand,
-                std::string* problem) {
-  std::vector<uint8_t> in(packed);
-  size_t got = 0;
-  if (!file.ReadAt(at, in.data(), in.size(), &got).IsOk() || got != in.size()) {
-    *problem = "its data passes the end of the file";
-    return false;
-  }
-  if (!expand) return true;
-  std::vector<uint8_t> out(length);
-  uLongf produced = length;
-  if (uncompress(out.data(), &produced, in.data(), packed) != Z_OK || produced != length) {
-    *problem = "its zlib data does not expand to its stated length";
-    return false;
-  }
-  return true;
-}
-
-ChunkWalk WalkChunks(platform::RandomAccessFile& file, const CompressedAutoSlotStructure& slot, bool expand) {
-  ChunkWalk walk;
-  uint64_t at = slot.Offset;
-  for (uint32_t k = 1; k <= slot.ChunkCount && walk.problem.empty(); ++k) {
-    uint8_t head[12];
-    size_t got = 0;
-    const std::string name = "chunk " + std::to_string(k) + " at offset " + std::to_string(at);
-    if (!file.ReadAt(at, head, sizeof head, &got).IsOk() || got != sizeof head) {
-      walk.problem = name + ": its header passes the end of the file";
-      break;
-    }
-    const uint32_t number = platform::Load32(head), length = platform::Load32(head + 4), packed = platform::Load32(head + 8);
-    std::string problem;
-    if (number != k) problem = "numbered " + std::to_string(number);
-    else if (length > CCompressedAutoFile::kChunkBytes) problem = "states " + std::to_string(length) + " bytes";
-    else if (packed > CCompressedAutoFile::kMaxCompressedChunk) problem = "stores " + std::to_string(packed) + " bytes";
-    else if (k < slot.ChunkCount && length != CCompressedAutoFile::kChunkBytes) problem = "is short but not the last";
-    else CheckChunk(file, at + sizeof head, length, packed, expand, &problem);
-    if (!problem.empty()) walk.problem = name + ": " + problem;
-    walk.stored += sizeof head + packed;
-    walk.expanded += length;
-    at += sizeof head + packed;
-  }
-  return walk;
-}
 
 // A compressed file is always a mix: the header, then the loaded mix, then its blocks.
 int InfoCompressed(const std::string& file, const std::string& native) {

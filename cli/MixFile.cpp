@@ -1,8 +1,10 @@
 #include "MixFile.h"
 
+#include <algorithm>
 #include <set>
 #include <vector>
 
+#include "CompressedChunks.h"
 #include "commonobjects/console/ConsoleLayout.h"
 #include "commonobjects/files/CompressedAutoFile.h"
 #include "commonobjects/package/MixLayout.h"
@@ -118,10 +120,14 @@ std::string EventsProblem(const CAutomationPackage& mix) {
 
 std::string SaveProblem(const CAutomationPackage& mix) {
   std::string problem = EventsProblem(mix);
-  if (problem.empty() && !mix.GetLoadReport().Unreadable.empty()) {
-    problem = "some of its members could not be read (" + Joined(mix.GetLoadReport().Unreadable) + ")";
+  if (!problem.empty()) return problem;
+  std::vector<std::string> unreadable = mix.GetLoadReport().Unreadable;
+  if (mix.IsCompressedFile()) {
+    for (const std::string& block : DamagedBlocks(mix.GetFileName())) {
+      if (std::find(unreadable.begin(), unreadable.end(), block) == unreadable.end()) unreadable.push_back(block);
+    }
   }
-  return problem;
+  return unreadable.empty() ? "" : "some of its members could not be read (" + Joined(unreadable) + ")";
 }
 
 std::string SaveMixInto(CAutomationPackage& mix, const std::string& out, bool compressed) {

@@ -41,8 +41,9 @@ std::string PathModeMismatch(int32_t fileMode, int32_t ownMode);
 // not open as a mix, or its events could not be read (another max paths mode, a missing or
 // damaged event stream or block).
 std::string EventsProblem(const CAutomationPackage& mix);
-// Why saving the loaded mix would lose data ("" when it would not): its events are not there
-// or some member could not be read.
+// Why saving the loaded mix would lose data ("" when it would not): its events are not there,
+// some member could not be read, or (compressed) a block's data no longer expands whole, which
+// the load passes over. Reads the mix's file again; call it before the mix's file name changes.
 std::string SaveProblem(const CAutomationPackage& mix);
 
 // Saves the mix into the native path `out` itself, in one transaction: the compressed form is

@@ -119,15 +119,18 @@ TEST_F(MixEditingTest, MergeTakesItsSourceFromAMixOfEitherForm) {
 }
 
 TEST_F(MixEditingTest, AMixThatDidNotLoadWholeIsNeverWrittenBack) {
-  // Damaged gang map: edits may still be computed, but the mix is not saved without it.
-  const std::string gangs = SaveMix("gangs.cmx", true);
-  DamageBlock(gangs, 24);
-  const std::string original = FileBytes(gangs);
-  const auto [status, output] = RunMixauto("translate '" + gangs + "' --map 5:7");
-  EXPECT_EQ(status, 1);
-  EXPECT_TRUE(Has(output, "some of its members could not be read (block 24)")) << output;
-  EXPECT_TRUE(FileBytes(gangs) == original);
-  EXPECT_EQ(RunMixauto("translate '" + gangs + "' --map 5:7 --dry-run").status, 0);
+  // A gang map the reader refuses, or whose data no longer expands whole: edits may still be
+  // computed, but the mix is not saved without it.
+  for (const bool inData : {false, true}) {
+    const std::string gangs = SaveMix(inData ? "gang-data.cmx" : "gang-chunk.cmx", true);
+    DamageBlock(gangs, 24, inData);
+    const std::string original = FileBytes(gangs);
+    const auto [status, output] = RunMixauto("translate '" + gangs + "' --map 5:7");
+    EXPECT_EQ(status, 1) << output;
+    EXPECT_TRUE(Has(output, "some of its members could not be read (block 24)")) << output;
+    EXPECT_TRUE(FileBytes(gangs) == original);
+    EXPECT_EQ(RunMixauto("translate '" + gangs + "' --map 5:7 --dry-run").status, 0);
+  }
 
   // Damaged events: nothing to work on.
   const std::string events = SaveMix("events.cmx", true);

@@ -89,8 +89,10 @@ inline bool HasSqueezed(const std::string& output, const std::string& text) {
   return false;
 }
 
-// Numbers the first chunk of compressed block `number` 0, so that the block can no longer be read.
-inline void DamageBlock(const std::string& path, int32_t number) {
+// Damages the first chunk of compressed block `number`: its number becomes 0, so that the
+// reader refuses the block, or (`inData`) a byte of its zlib data flips, which the reader
+// passes over with what it can recover.
+inline void DamageBlock(const std::string& path, int32_t number, bool inData = false) {
   uint32_t offset = 0;
   {
     CCompressedAutoFile file;
@@ -98,12 +100,18 @@ inline void DamageBlock(const std::string& path, int32_t number) {
     const int32_t slot = file.FindSlot(number);
     ASSERT_GE(slot, 0);
     ASSERT_GT(file.Slots[slot].ChunkCount, 0u) << "block " << number << " is stored raw";
-    offset = file.Slots[slot].Offset;
+    offset = file.Slots[slot].Offset + (inData ? 12 + 4 : 0);  // past the chunk and zlib headers
     file.CloseFile();
   }
   std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+  out.seekg(offset);
+  const char flipped = static_cast<char>(out.get() ^ 0x5A);
   out.seekp(offset);
-  out.write("\0\0\0\0", 4);
+  if (inData) {
+    out.put(flipped);
+  } else {
+    out.write("\0\0\0\0", 4);
+  }
 }
 
 }  // namespace testsupport
