@@ -5,6 +5,8 @@ demo: build
 	./build/dev/cli/mixauto demo
 	./build/dev/cli/mixauto save-demo build/dev/demo.mix
 	./build/dev/cli/mixauto info build/dev/demo.mix
+	./build/dev/cli/mixauto save-demo build/dev/demo-mix.mix --mix
+	./build/dev/cli/mixauto info build/dev/demo-mix.mix
 
 test: build
 	ctest --preset dev

@@ -16,6 +16,7 @@
 
 #include "EventFileJob.h"
 #include "ListArguments.h"
+#include "MixFile.h"
 #include "StateCommandSupport.h"
 #include "Text.h"
 #include "TimeArgument.h"
@@ -428,13 +429,17 @@ std::string Header(EditKind kind, const EditOptions& options, const EditSettings
   return "";
 }
 
-std::string Edit(EditKind kind, CAutomationEventArray& events, CAutomationEventArray* source,
-                 const EditOptions& options, const EditSettings& settings) {
+// The edit on the events of `mix` (null: an event-array file), with the mix's own path groups
+// unless --path-groups gives others.
+std::string Edit(EditKind kind, CAutomationEventArray& events, const CAutomationPackage* mix,
+                 CAutomationEventArray* source, const EditOptions& options, EditSettings settings) {
+  settings.map = PathGroupsFor(options.state, settings.map, mix);
   std::vector<CAutomationEvent> before(events.begin(), events.end());
   const auto count = static_cast<int64_t>(before.size());
   RunEdit(kind, events, source, options, settings);
   const EventChanges changes = Compare(std::move(before), events);
-  std::string report = Header(kind, options, settings) + CountLine("Events before", count) +
+  std::string report = Header(kind, options, settings) + PathGroupsLine(options.state, settings.map, mix) +
+                       CountLine("Events before", count) +
                        CountLine("Events after", events.GetSize()) +
                        CountLine("Events removed", static_cast<int64_t>(changes.removed.size())) +
                        CountLine("Events added", static_cast<int64_t>(changes.added.size()));
@@ -442,16 +447,27 @@ std::string Edit(EditKind kind, CAutomationEventArray& events, CAutomationEventA
   return report;
 }
 
-// The other mix of a merge; nothing, with the problem on stderr, when it cannot be loaded.
+// The other mix of a merge (an event-array file or a mix of either form, of which only the
+// events are read); nothing, with the problem on stderr, when its events cannot be loaded.
 std::unique_ptr<CAutomationEventArray> LoadSource(const char* command, const std::string& file) {
   const std::string native = platform::MapWindowsPath(file);
-  auto source = std::make_unique<CAutomationEventArray>();
-  if (!platform::FileExists(native)) {
+  const FileKind kind = DetectFileKind(native);
+  if (kind == FileKind::kMissing) {
     FailOn(command, file, "no such file (give the mix to merge from with --source-file)");
     return nullptr;
   }
+  if (IsMix(kind)) {
+    std::unique_ptr<CAutomationPackage> mix = LoadMix(native);
+    const std::string problem = EventsProblem(*mix);
+    if (!problem.empty()) {
+      FailOn(command, file, problem);
+      return nullptr;
+    }
+    return mix;
+  }
+  auto source = std::make_unique<CAutomationEventArray>();
   if (source->Load(native) != 1) {
-    FailOn(command, file, "cannot load its events (is it an event-array file? try mixauto check on it)");
+    FailOn(command, file, "cannot load its events (is it an event-array file or a mix? try mixauto check on it)");
     return nullptr;
   }
   return source;
@@ -462,8 +478,8 @@ int RunEditCommand(EditKind kind, const char* command, const EditOptions& option
   if (!settings) return 1;
   std::unique_ptr<CAutomationEventArray> source;
   if (kind == EditKind::kMerge && !(source = LoadSource(command, options.sourceFile))) return 1;
-  return RunOnEventFile(command, options.file, [&](CAutomationEventArray& events) {
-    return Edit(kind, events, source.get(), options, *settings);
+  return RunOnEventFile(command, options.file, [&](CAutomationEventArray& events, const CAutomationPackage* mix) {
+    return Edit(kind, events, mix, source.get(), options, *settings);
   });
 }
 
@@ -541,7 +557,8 @@ void AddMerge(CLI::App& edit) {
   auto options = std::make_shared<EditOptions>();
   CLI::App* merge = edit.add_subcommand(
       "merge", "Paste one path of another mix over [--from, --to) onto paths of FILE at --at, joining the edges");
-  merge->add_option("--source-file", options->sourceFile, "The mix (event-array file) to take the automation from")
+  merge->add_option("--source-file", options->sourceFile,
+                    "The mix to take the automation from: an event-array file or a mix of either form")
       ->type_name("FILE2")
       ->required();
   merge->add_flag("--same-source", options->sameSource,
@@ -591,7 +608,7 @@ void AddErase(CLI::App& edit) {
 
 void AddEditCommand(CLI::App& app) {
   CLI::App* edit = app.add_subcommand(
-      "edit", "Channel edits on an event-array file: copy, merge, isolate, erase (mixauto edit COMMAND --help)");
+      "edit", "Channel edits on an event-array file or mix: copy, merge, isolate, erase (mixauto edit COMMAND --help)");
   edit->require_subcommand(1);
   AddCopy(*edit);
   AddMerge(*edit);

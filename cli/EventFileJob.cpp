@@ -7,9 +7,10 @@
 #include <system_error>
 #include <vector>
 
+#include "MixFile.h"
 #include "commonobjects/console/ConsoleLayout.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
-#include "commonobjects/files/CompressedAutoFile.h"
+#include "commonobjects/package/AutomationPackage.h"
 #include "commonobjects/platform/CompoundFile.h"
 #include "commonobjects/platform/File.h"
 #include "commonobjects/platform/WindowsDrive.h"
@@ -35,7 +36,10 @@ struct ProgressLine::State {
     try {
       const std::string was = phase;
       switch (posted.code) {
+        case 0:
         case 15: phase = "loading", percent = posted.param; break;
+        case 17: phase = "loading", percent = 100; break;
+        case 26: phase = "converting", percent = posted.param; break;
         case 31: phase = "sorting", percent = -1; break;
         case 33: phase = "thinning", percent = posted.param; break;
         case 34: phase = "thinning", count = posted.param; break;
@@ -111,9 +115,11 @@ void ExitOnFailure(int status) {
 }
 
 CLI::Option* AddEventFileOptions(CLI::App& command, EventFileOptions& options, bool fileRequired) {
-  CLI::Option* file = command.add_option("FILE", options.file, "Event-array file (compound file)")->type_name("FILE");
+  CLI::Option* file =
+      command.add_option("FILE", options.file, "Event-array file or mix (structured or compressed)")->type_name("FILE");
   if (fileRequired) file->required();
-  command.add_option("-o,--output", options.output, "Write the result to OUT instead of back into FILE")
+  command.add_option("-o,--output", options.output,
+                     "Write the result to OUT instead of back into FILE (a mix keeps its form)")
       ->type_name("OUT");
   command.add_flag("--dry-run", options.dryRun, "Compute and report, write nothing");
   command.add_flag("--progress", options.progress, "Show a progress line on stderr while loading and working");
@@ -124,17 +130,20 @@ namespace {
 
 std::string PathsOfMode(int32_t mode) { return std::to_string(CConsoleLayout::PathsForMode(mode)); }
 
-// Why FILE cannot be loaded as an event-array file, before trying: "" when it may.
-std::string FormProblem(const std::string& native) {
-  if (!platform::FileExists(native)) {
-    return "no such file (check the name; Windows names such as C:\\Mixes\\a.mix live under the Windows drive folder)";
+// Why FILE cannot be loaded as an event-array file or a mix, before trying: "" when it may.
+std::string FormProblem(const std::string& native, FileKind kind) {
+  switch (kind) {
+    case FileKind::kMissing:
+      return "no such file (check the name; Windows names such as C:\\Mixes\\a.mix live under the Windows drive "
+             "folder)";
+    case FileKind::kOther: {
+      const platform::StgStatus probe = platform::StgIsStorageFile(native);
+      return probe.code == platform::StgStatus::kNotCompoundFile || probe.message.empty()
+                 ? "not an event-array file or mix (neither a compound file nor a compressed mix)"
+                 : probe.message;
+    }
+    default: return "";
   }
-  if (IsCompressedAutoFile(native)) {
-    return "a compressed automation file (AUTXFILE); this command works on event-array files (compound files)";
-  }
-  const platform::StgStatus probe = platform::StgIsStorageFile(native);
-  if (probe.code == platform::StgStatus::kNotCompoundFile) return "not an event-array file (not a compound file)";
-  return probe.IsOk() ? "" : probe.message;
 }
 
 // The file's max paths mode is one the array can take: none (read as mode 0), 0, the
@@ -145,15 +154,11 @@ std::string ModeProblem(const CAutomationEventArray& events, const std::string& 
   *fileMode = mode;
   const int32_t own = events.GetMaxPathsMode();
   if (mode == 0 || mode == own || (own == 2 && mode == 1)) return "";
-  return "it was written in max paths mode " + std::to_string(mode) + " (" + PathsOfMode(mode) +
-         " paths) and this console is in mode " + std::to_string(own) + " (" + PathsOfMode(own) +
-         " paths); set \"Max Paths Mode\" under HKLM\\Software\\QRX Tarn Tavmir\\Main to " + std::to_string(mode) +
-         " (see mixauto registry set) to work on it";
+  return PathModeMismatch(mode, own);
 }
 
 std::string LoadProblem(CAutomationEventArray& events, const std::string& native, int32_t* fileMode) {
-  std::string problem = FormProblem(native);
-  if (problem.empty()) problem = ModeProblem(events, native, fileMode);
+  std::string problem = ModeProblem(events, native, fileMode);
   if (problem.empty() && events.Load(native) != 1) {
     problem = "cannot load its events: the \"AutomationData\" stream is missing or damaged, or another program "
               "holds the file (try mixauto check on it)";
@@ -175,23 +180,8 @@ bool IsSameFile(const std::string& a, const std::string& b) {
 // OUT. OUT is replaced whole or not at all; the temporary file never outlives a failure.
 std::string WriteCopy(const std::string& source, const std::string& out, const CAutomationEventArray& events,
                       bool changed) {
-  const std::string temporary = out + ".mixauto-tmp";
-  std::vector<uint8_t> bytes;
-  platform::FileStatus status = platform::ReadWholeFile(source, &bytes);
-  platform::File copy;
-  if (status.IsOk()) status = copy.Open(temporary, platform::FileMode::kCreateAlways, platform::FileShare::kExclusive);
-  if (status.IsOk()) status = copy.Write(bytes.data(), bytes.size());
-  if (status.IsOk()) status = copy.Sync();
-  const platform::FileStatus closed = copy.Close();
-  if (status.IsOk()) status = closed;
-  std::string problem = status.IsOk() ? "" : status.message;
-  if (problem.empty() && changed && events.Save(temporary) != 1) problem = "could not save the events into " + temporary;
-  if (problem.empty()) {
-    status = platform::RenameFile(temporary, out);
-    if (!status.IsOk()) problem = status.message;
-  }
-  if (!problem.empty()) platform::DeleteFile(temporary);
-  return problem;
+  if (!changed) return ReplaceFile(out, source, nullptr);
+  return ReplaceFile(out, source, [&events](const std::string& temporary) { return events.Save(temporary) == 1; });
 }
 
 int WriteBack(const char* command, const EventFileOptions& options, const std::string& native,
@@ -231,11 +221,88 @@ int WriteBack(const char* command, const EventFileOptions& options, const std::s
   return 0;
 }
 
+// ---- Mixes ----
+
+// What a save of the loaded mix changes besides the events: the max paths mode of its event
+// records and the snapshot version of its records.
+std::string MixSaveNotes(const CAutomationPackage& mix) {
+  std::string notes;
+  const PackageLoadReportStructure& report = mix.GetLoadReport();
+  const int32_t savedMode = mix.GetMaxPathsMode();
+  if (!mix.IsCompressedFile() && report.EventMode >= 0 && report.EventMode != savedMode) {
+    notes += "Note: events written in max paths mode " + std::to_string(savedMode) + " (" + PathsOfMode(savedMode) +
+             " paths); the file had mode " + std::to_string(report.EventMode) + ".\n";
+  }
+  if (mix.IsOldVersion()) {
+    notes += "Note: the mix had snapshot version " + std::to_string(report.Version) +
+             " and was converted on loading; it is saved under the current version.\n";
+  }
+  return notes;
+}
+
+int WriteMixBack(const char* command, const EventFileOptions& options, const std::string& native,
+                 CAutomationPackage& mix, bool changed) {
+  if (options.dryRun) {
+    std::printf("Dry run: nothing written.\n");
+    return 0;
+  }
+  const std::string out = options.output.empty() ? native : platform::MapWindowsPath(options.output);
+  const bool inPlace = IsSameFile(native, out);
+  const std::string& shown = inPlace ? options.file : options.output;
+  if (inPlace && !changed) {
+    std::printf("Events unchanged: %s not rewritten.\n", options.file.c_str());
+    return 0;
+  }
+  if (!changed) {
+    const std::string problem = ReplaceFile(out, native, nullptr);
+    if (!problem.empty()) return FailOn(command, shown, problem + "; nothing written");
+    std::printf("Wrote %s (a copy of the unchanged file).\n", shown.c_str());
+    return 0;
+  }
+  const std::string refusal = SaveProblem(mix);
+  if (!refusal.empty()) {
+    return FailOn(command, options.file, refusal + "; saving the mix would lose that, so nothing was written");
+  }
+  const bool compressed = mix.IsCompressedFile();
+  std::fputs(MixSaveNotes(mix).c_str(), stdout);
+  // A structured mix written elsewhere starts from a copy of FILE, as an event-array file
+  // does, so that OUT keeps FILE's other streams; in place the save commits into FILE.
+  const std::string problem =
+      compressed || inPlace ? SaveMixInto(mix, out, compressed)
+                            : ReplaceFile(out, native, [&mix](const std::string& temporary) {
+                                return SaveMixInto(mix, temporary, false).empty();
+                              });
+  if (!problem.empty()) {
+    return FailOn(command, shown, problem + (inPlace ? "; the file is as it was" : "; nothing written"));
+  }
+  std::printf("Wrote %s (the whole %s).\n", shown.c_str(), MixFormName(compressed));
+  return 0;
+}
+
+int RunOnMix(const char* command, const EventFileOptions& options, const std::string& native,
+             const EventWork& work) {
+  ProgressLine progress(options.progress || platform::IsTerminal(stderr));
+  const std::unique_ptr<CAutomationPackage> mix = LoadMix(native, progress.Handle());
+  const std::string problem = EventsProblem(*mix);
+  if (!problem.empty()) {
+    progress.Stop();
+    return FailOn(command, options.file, problem);
+  }
+  const std::vector<CAutomationEvent> loaded(mix->begin(), mix->end());
+  const std::string report = work(*mix, mix.get());
+  progress.Stop();
+  std::fputs(report.c_str(), stdout);
+  const bool changed = !std::equal(loaded.begin(), loaded.end(), mix->begin(), mix->end());
+  return WriteMixBack(command, options, native, *mix, changed);
+}
+
 }  // namespace
 
-int RunOnEventFile(const char* command, const EventFileOptions& options,
-                   const std::function<std::string(CAutomationEventArray&)>& work) {
+int RunOnEventFile(const char* command, const EventFileOptions& options, const EventWork& work) {
   const std::string native = platform::MapWindowsPath(options.file);
+  const FileKind kind = DetectFileKind(native);
+  if (IsMix(kind)) return RunOnMix(command, options, native, work);
+  if (!FormProblem(native, kind).empty()) return FailOn(command, options.file, FormProblem(native, kind));
   ProgressLine progress(options.progress || platform::IsTerminal(stderr));
   CAutomationEventArray events;
   events.SetStatusWnd(progress.Handle());  // Sort reports only to a set status window
@@ -246,7 +313,7 @@ int RunOnEventFile(const char* command, const EventFileOptions& options,
     return FailOn(command, options.file, problem);
   }
   const CAutomationEventArray loaded = events;
-  const std::string report = work(events);
+  const std::string report = work(events, nullptr);
   progress.Stop();
   std::fputs(report.c_str(), stdout);
   return WriteBack(command, options, native, events, fileMode, !SameEvents(loaded, events));

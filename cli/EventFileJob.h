@@ -1,11 +1,14 @@
-// The frame of mixauto's whole-array commands (thin, repair, oldvalues, translate): load an
-// event-array file, run one operation on its events, report, and write the events back.
+// The frame of mixauto's whole-array commands (thin, repair, oldvalues, translate, edit):
+// load an event-array file or a mix, run one operation on its events, report, and write the
+// file back.
 //
 // Every such command takes FILE, -o/--output OUT (default: FILE itself), --dry-run (compute
 // and report, write nothing) and --progress (a progress line on stderr while loading and
 // working). A file is written only when its events changed, or when -o names another file.
-// A failure names the file, says what to do and gives exit status 1; the file on disk is
-// then as it was before. Used from the main thread only.
+// An event-array file gets its events back; a mix is saved whole, in the form it came in, so
+// that its records, maps and identity stay; a mix whose events or members could not be read
+// is not saved (that would lose them). A failure names the file, says what to do and gives
+// exit status 1; the file on disk is then as it was before. Used from the main thread only.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -18,6 +21,7 @@
 #include "commonobjects/platform/WindowMessages.h"
 
 class CAutomationEventArray;
+class CAutomationPackage;
 
 namespace mixauto {
 
@@ -42,7 +46,8 @@ std::string WithCommas(int64_t n);
 
 // A progress line on stderr fed by the library's status notifications: while it runs, an
 // endpoint of class "TavmirStatusWindow" receives them on its own thread and rewrites one
-// line (load 15, sort 31, thinning 33 percent and 34 count). Stop(), or the destructor,
+// line (load 15 and, for a compressed mix, 0 and 17; mix conversion 26; sort 31; thinning
+// 33 percent and 34 count). Stop(), or the destructor,
 // unregisters the endpoint, waits for its thread and clears the line; report after that.
 class ProgressLine {
  public:
@@ -63,11 +68,14 @@ class ProgressLine {
   std::unique_ptr<commonobjects::platform::Endpoint> endpoint_;
 };
 
-// Loads options.file, runs `work` on its events (it returns the report to print), stops the
-// progress line, prints the report and writes the events back (unless --dry-run, or they
-// are unchanged and no -o was given). Returns the exit status.
-int RunOnEventFile(const char* command, const EventFileOptions& options,
-                   const std::function<std::string(CAutomationEventArray&)>& work);
+// The operation of a command: it changes the events and returns the report to print. `mix`
+// is the mix the events belong to, or null for an event-array file.
+using EventWork = std::function<std::string(CAutomationEventArray& events, const CAutomationPackage* mix)>;
+
+// Loads options.file, runs `work` on its events, stops the progress line, prints the report
+// and writes the file back (unless --dry-run, or the events are unchanged and no -o was
+// given). Returns the exit status.
+int RunOnEventFile(const char* command, const EventFileOptions& options, const EventWork& work);
 
 // Throws CLI's exit for a non-zero status, as the other commands do.
 void ExitOnFailure(int status);

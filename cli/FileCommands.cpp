@@ -1,13 +1,10 @@
-// mixauto info, dump, check and save-demo: the event-array file and the compressed
-// automation file from the command line.
+// mixauto info, dump, check and save-demo: event-array files and mixes from the command line.
 //
-// A file is taken by its content, not its name: "AUTXFILE" in its first eight bytes (any
-// case) makes it a compressed automation file, the compound-file signature an event-array
-// file (or a mix, which is one with more streams). Names may be Windows paths
-// ("C:\Mixes\reel 1.mix") or native ones. Nothing here writes to a file it inspects.
+// A file is taken by its content, not its name (MixFile.h): a compressed mix ("AUTXFILE"), a
+// structured mix (a compound file with mix streams) or an event-array file (a compound file
+// with events only). Names may be Windows paths ("C:\Mixes\reel 1.mix") or native ones.
+// Nothing here writes to a file it inspects.
 #include "FileCommands.h"
-
-#include <zlib.h>
 
 #include <algorithm>
 #include <charconv>
@@ -17,19 +14,23 @@
 #include <string>
 #include <vector>
 
+#include "CompressedChunks.h"
 #include "EventCsv.h"
+#include "EventFileJob.h"
+#include "MixCommands.h"
+#include "MixFile.h"
+#include "MixReport.h"
 #include "Table.h"
 #include "commonobjects/presentation/TemplateSnapAutoEvent.h"
 #include "commonobjects/platform/RegFileFormat.h"
 #include "TimeArgument.h"
-#include "commonobjects/eventstore/ArchiveRecords.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/files/CompressedAutoFile.h"
 #include "commonobjects/files/internal/EventRecords.h"
-#include "commonobjects/platform/ByteOrder.h"
+#include "commonobjects/package/AutomationPackage.h"
+#include "commonobjects/package/MixLayout.h"
 #include "commonobjects/platform/CompoundFile.h"
 #include "commonobjects/platform/File.h"
-#include "commonobjects/platform/RandomAccessFile.h"
 #include "commonobjects/platform/WindowsDrive.h"
 
 namespace mixauto {
@@ -40,42 +41,28 @@ namespace platform = commonobjects::platform;
 using platform::CompoundStorage;
 using platform::CompoundStream;
 
-enum class Form { kMissing, kCompressed, kCompound, kOther };
-
 // The problem, on stderr, in the form "mixauto COMMAND: FILE: what"; returns the exit status 1.
 int Fail(const char* command, const std::string& file, const std::string& what) {
   std::fprintf(stderr, "mixauto %s: %s: %s\n", command, file.c_str(), what.c_str());
   return 1;
 }
 
-Form DetectForm(const std::string& native) {
-  if (!platform::FileExists(native)) return Form::kMissing;
-  if (IsCompressedAutoFile(native)) return Form::kCompressed;
-  return platform::StgIsStorageFile(native).IsOk() ? Form::kCompound : Form::kOther;
-}
-
-// Why a file of `form` cannot be read as an automation file, or "" when it can.
-std::string FormProblem(Form form) {
-  switch (form) {
-    case Form::kMissing: return "no such file (check the name; Windows names live under the Windows drive folder)";
-    case Form::kOther: return "neither an event-array file (compound file) nor a compressed automation file (AUTXFILE)";
+// Why a file of `kind` cannot be read as an automation file, or "" when it can.
+std::string FormProblem(FileKind kind) {
+  switch (kind) {
+    case FileKind::kMissing: return "no such file (check the name; Windows names live under the Windows drive folder)";
+    case FileKind::kOther:
+      return "neither an event-array file or structured mix (compound file) nor a compressed mix (AUTXFILE)";
     default: return "";
   }
 }
 
-std::string WithCommas(uint64_t n) {
-  std::string digits = std::to_string(n);
-  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<size_t>(i), ",");
-  return digits;
-}
+std::string WithCommas(uint64_t n) { return mixauto::WithCommas(static_cast<int64_t>(n)); }
 
-const char* LayoutName(int32_t mode) {
-  switch (mode) {
-    case 0: return "256 paths, 8-bit path records";
-    case 1: return "500 paths, 16-bit path records";
-    case 2: return "2000 paths, 16-bit path records";
-    default: return "not a max paths mode; read as 16-bit path records";
-  }
+// The mix at the native path, with a progress line on a terminal while it loads.
+std::unique_ptr<CAutomationPackage> LoadMixShowingProgress(const std::string& native) {
+  ProgressLine progress(platform::IsTerminal(stderr));
+  return LoadMix(native, progress.Handle());
 }
 
 // ---- Event-array file (compound) ----
@@ -179,9 +166,9 @@ int InfoCompound(const std::string& file, const std::string& native) {
   bool present = false;
   const int32_t mode = FilePathMode(*storage, &present);
   if (present) {
-    std::printf("Path mode:     %d (%s)\n", mode, LayoutName(mode));
+    std::printf("Path mode:     %d (%s)\n", mode, PathsModeName(mode));
   } else {
-    std::printf("Path mode:     none (a file of mode 0: %s)\n", LayoutName(0));
+    std::printf("Path mode:     none (a file of mode 0: %s)\n", PathsModeName(0));
   }
   PrintEventData(*storage);
   return 0;
@@ -189,129 +176,78 @@ int InfoCompound(const std::string& file, const std::string& native) {
 
 // ---- Compressed automation file ----
 
-// The file opened for reading only, so that inspecting it never writes a header.
-bool OpenCompressed(const std::string& native, CCompressedAutoFile& file, std::string* why) {
-  std::unique_ptr<platform::RandomAccessFile> handle;
-  const platform::FileStatus status =
-      platform::OpenRandomAccessFile(native, platform::FileMode::kRead, platform::FileShare::kShared, &handle);
-  if (!status.IsOk()) {
-    *why = status.message;
-    return false;
-  }
-  file.OpenFile(std::move(handle));
-  if (!file.HeaderValid) *why = "the header is not valid (the magic must be exactly \"AUTXFILE\", at most 28 slots)";
-  return file.HeaderValid;
-}
-
-// What the chunks of a compressed block hold, walked from its offset.
-struct ChunkWalk {
-  uint64_t stored = 0;    // bytes in the file, chunk headers included
-  uint64_t expanded = 0;  // uncompressed bytes the chunk headers state
-  std::string problem;    // the first defect, or ""
-};
-
-
-bool CheckChunk(platform::RandomAccessFile& file, uint64_t at, uint32_t length, uint32_t packed, bool expand,
-                std::string* problem) {
-  std::vector<uint8_t> in(packed);
-  size_t got = 0;
-  if (!file.ReadAt(at, in.data(), in.size(), &got).IsOk() || got != in.size()) {
-    *problem = "its data passes the end of the file";
-    return false;
-  }
-  if (!expand) return true;
-  std::vector<uint8_t> out(length);
-  uLongf produced = length;
-  if (uncompress(out.data(), &produced, in.data(), packed) != Z_OK || produced != length) {
-    *problem = "its zlib data does not expand to its stated length";
-    return false;
-  }
-  return true;
-}
-
-ChunkWalk WalkChunks(platform::RandomAccessFile& file, const CompressedAutoSlotStructure& slot, bool expand) {
-  ChunkWalk walk;
-  uint64_t at = slot.Offset;
-  for (uint32_t k = 1; k <= slot.ChunkCount && walk.problem.empty(); ++k) {
-    uint8_t head[12];
-    size_t got = 0;
-    const std::string name = "chunk " + std::to_string(k) + " at offset " + std::to_string(at);
-    if (!file.ReadAt(at, head, sizeof head, &got).IsOk() || got != sizeof head) {
-      walk.problem = name + ": its header passes the end of the file";
-      break;
-    }
-    const uint32_t number = platform::Load32(head), length = platform::Load32(head + 4), packed = platform::Load32(head + 8);
-    std::string problem;
-    if (number != k) problem = "numbered " + std::to_string(number);
-    else if (length > CCompressedAutoFile::kChunkBytes) problem = "states " + std::to_string(length) + " bytes";
-    else if (packed > CCompressedAutoFile::kMaxCompressedChunk) problem = "stores " + std::to_string(packed) + " bytes";
-    else if (k < slot.ChunkCount && length != CCompressedAutoFile::kChunkBytes) problem = "is short but not the last";
-    else CheckChunk(file, at + sizeof head, length, packed, expand, &problem);
-    if (!problem.empty()) walk.problem = name + ": " + problem;
-    walk.stored += sizeof head + packed;
-    walk.expanded += length;
-    at += sizeof head + packed;
-  }
-  return walk;
-}
-
+// A compressed file is always a mix: the header, then the loaded mix, then its blocks.
 int InfoCompressed(const std::string& file, const std::string& native) {
   CCompressedAutoFile autoFile;
   std::string why;
   if (!OpenCompressed(native, autoFile, &why)) return Fail("info", file, why);
-  std::printf("Form:          compressed automation file (AUTXFILE), header version %d\n", autoFile.HeaderVersion);
+  std::printf("Form:          compressed mix (AUTXFILE), header version %d\n", autoFile.HeaderVersion);
   std::printf("Header:        frame rate %d, cut A/B %d, mix passes %d and %d, %s events, paths mode %d (%s)\n",
               autoFile.FrameRate, autoFile.CutAB, autoFile.MixPassA, autoFile.MixPassB,
               WithCommas(static_cast<uint32_t>(autoFile.EventCount)).c_str(), autoFile.PathsMode,
-              LayoutName(autoFile.PathsMode));
+              PathsModeName(autoFile.PathsMode));
+  PrintMixSummary(*LoadMixShowingProgress(native), autoFile.PathsMode);
   Table table;
-  for (const char* h : {"slot", "block", "offset", "length", "chunks", "stored"}) table.AddColumn(h);
+  for (const char* h : {"slot", "block"}) table.AddColumn(h);
+  table.AddColumn("name", Table::Left);
+  for (const char* h : {"offset", "length", "chunks", "stored"}) table.AddColumn(h);
   for (int32_t i = 0; i < CCompressedAutoFile::kSlotCount; ++i) {
     const CompressedAutoSlotStructure& slot = autoFile.Slots[i];
     if (slot.BlockNumber < 0) continue;
     const uint64_t stored = slot.ChunkCount ? WalkChunks(*autoFile.FileHandle, slot, false).stored : slot.Length;
-    table.AddRow({std::to_string(i), std::to_string(slot.BlockNumber), WithCommas(slot.Offset),
-                  WithCommas(slot.Length), slot.ChunkCount ? std::to_string(slot.ChunkCount) : "raw",
-                  WithCommas(stored)});
+    table.AddRow({std::to_string(i), std::to_string(slot.BlockNumber), MixLayout::GetBlockName(slot.BlockNumber),
+                  WithCommas(slot.Offset), WithCommas(slot.Length),
+                  slot.ChunkCount ? std::to_string(slot.ChunkCount) : "raw", WithCommas(stored)});
   }
-  std::printf("Blocks (%zu; lengths uncompressed, stored bytes with chunk headers):\n", table.RowCount());
+  std::printf("Blocks (%zu; names as the hosts list them, lengths uncompressed, stored bytes with chunk headers):\n",
+              table.RowCount());
   table.Print();
+  return 0;
+}
+
+int InfoStructuredMix(const std::string& file, const std::string& native) {
+  int32_t mode = 0;
+  {
+    std::string why;
+    std::unique_ptr<CompoundStorage> storage = OpenStorage(native, &why);
+    if (!storage) return Fail("info", file, why);
+    std::printf("Form:          structured mix (compound file)\n");
+    PrintVersionAndTime(*storage);
+    bool present = false;
+    mode = FilePathMode(*storage, &present);
+  }  // the storage is held exclusively: released before the mix is loaded
+  PrintMixSummary(*LoadMixShowingProgress(native), mode);
   return 0;
 }
 
 int RunInfo(const std::string& file) {
   const std::string native = platform::MapWindowsPath(file);
-  const Form form = DetectForm(native);
-  if (!FormProblem(form).empty()) return Fail("info", file, FormProblem(form));
+  const FileKind kind = DetectFileKind(native);
+  if (!FormProblem(kind).empty()) return Fail("info", file, FormProblem(kind));
   uint64_t size = 0;
   platform::FileAttributes attributes;
   if (platform::GetFileAttributes(native, &attributes).IsOk()) size = attributes.size;
   std::printf("File:          %s (%s bytes)\n", native.c_str(), WithCommas(size).c_str());
-  return form == Form::kCompressed ? InfoCompressed(file, native) : InfoCompound(file, native);
+  switch (kind) {
+    case FileKind::kCompressedMix: return InfoCompressed(file, native);
+    case FileKind::kStructuredMix: return InfoStructuredMix(file, native);
+    default: return InfoCompound(file, native);
+  }
 }
 
 // ---- dump ----
 
+// The events of a compressed mix, as the package reads them.
 bool LoadCompressedEvents(const std::string& native, CAutomationEventArray& events, std::string* why) {
-  CCompressedAutoFile file;
-  if (!OpenCompressed(native, file, why)) return false;
-  const int32_t slot = file.FindSlot(1);
-  if (slot < 0 || file.Slots[slot].BlockNumber != 1) {
-    *why = "the file has no block 1 (events)";
-    return false;
-  }
-  std::vector<uint8_t> bytes(file.Slots[slot].Length);
-  if (!file.ReadBlock(1, bytes.data(), bytes.size())) {
-    *why = "block 1 (events) cannot be read completely";
-    return false;
-  }
-  events.SetSize(static_cast<int32_t>(bytes.size() / kArchiveRecordBytes));
-  DecodeArchiveRecords(bytes.data(), static_cast<size_t>(events.GetSize()), events.GetData());
+  const std::unique_ptr<CAutomationPackage> mix = LoadMixShowingProgress(native);
+  *why = EventsProblem(*mix);
+  if (!why->empty()) return false;
+  static_cast<CGrowableArray<CAutomationEvent>&>(events) = std::move(*mix);
   return true;
 }
 
-// The events of a compound file in the layout its own "Path Mode" names, whatever this
-// machine's max paths mode is.
+// The events of a compound file (an event-array file or a structured mix) in the layout its
+// own "Path Mode" names, whatever this machine's max paths mode is: dump only reads them.
 bool LoadCompoundEvents(const std::string& native, CAutomationEventArray& events, std::string* why) {
   std::unique_ptr<CompoundStorage> storage = OpenStorage(native, why);
   if (!storage) return false;
@@ -427,11 +363,11 @@ void DumpJson(const std::string& file, const CAutomationEventArray& events) {
 
 int RunDump(const DumpOptions& options) {
   const std::string native = platform::MapWindowsPath(options.file);
-  const Form form = DetectForm(native);
-  if (!FormProblem(form).empty()) return Fail("dump", options.file, FormProblem(form));
+  const FileKind kind = DetectFileKind(native);
+  if (!FormProblem(kind).empty()) return Fail("dump", options.file, FormProblem(kind));
   CAutomationEventArray events;
   std::string why;
-  const bool loaded = form == Form::kCompressed ? LoadCompressedEvents(native, events, &why)
+  const bool loaded = kind == FileKind::kCompressedMix ? LoadCompressedEvents(native, events, &why)
                                                 : LoadCompoundEvents(native, events, &why);
   if (!loaded) return Fail("dump", options.file, why);
   if (options.json) {
@@ -451,8 +387,9 @@ struct Findings {
   std::vector<std::string> warnings;
 };
 
-// The event-array streams of a sound container: mode, version, sizes, the records themselves.
-void CheckEventStreams(CompoundStorage& storage, Findings* found) {
+// The event-array streams of a sound container: mode, version, sizes, the records themselves,
+// and their time order unless the mix checks see to it (`mix`).
+void CheckEventStreams(CompoundStorage& storage, bool mix, Findings* found) {
   bool present = false;
   const int32_t mode = FilePathMode(storage, &present);
   const auto pathMode = ReadStream(storage, files::kPathModeStream);
@@ -478,7 +415,7 @@ void CheckEventStreams(CompoundStorage& storage, Findings* found) {
     found->errors.push_back(compressed ? "\"AutomationData\" does not expand to the byte count it states"
                                        : "\"AutomationData\" cannot be read");
   }
-  for (int32_t i = 1; i < events.GetSize(); ++i) {
+  for (int32_t i = 1; !mix && i < events.GetSize(); ++i) {
     if (events[i].Time < events[i - 1].Time) {
       found->warnings.push_back("events are out of time order from index " + std::to_string(i));
       break;
@@ -486,7 +423,7 @@ void CheckEventStreams(CompoundStorage& storage, Findings* found) {
   }
 }
 
-void CheckCompound(const std::string& native, Findings* found) {
+void CheckCompound(const std::string& native, bool mix, Findings* found) {
   platform::CompoundFileReport report;
   platform::CheckCompoundFile(native, &report);
   for (std::string& line : report.errors) found->errors.push_back("container: " + line);
@@ -498,7 +435,26 @@ void CheckCompound(const std::string& native, Findings* found) {
     found->errors.push_back(why);
     return;
   }
-  CheckEventStreams(*storage, found);
+  CheckEventStreams(*storage, mix, found);
+}
+
+// A structured mix: its container and event streams as an event-array file's, then, when the
+// container is sound, the mix loaded and checked.
+void CheckStructuredMix(const std::string& native, Findings* found) {
+  CheckCompound(native, true, found);
+  if (!found->errors.empty()) return;
+  std::vector<platform::StorageEntry> streams;
+  int32_t mode = 0;
+  {
+    std::string why;
+    std::unique_ptr<CompoundStorage> storage = OpenStorage(native, &why);
+    if (!storage) return found->errors.push_back(why);
+    streams = storage->List();
+    bool present = false;
+    mode = FilePathMode(*storage, &present);
+  }  // the storage is held exclusively: released before the mix is loaded
+  const std::unique_ptr<CAutomationPackage> mix = LoadMixShowingProgress(native);
+  CheckMix(*mix, mode, StructuredSlots(*mix, streams), &found->errors, &found->warnings);
 }
 
 void CheckSlots(CCompressedAutoFile& file, uint64_t size, Findings* found) {
@@ -539,15 +495,27 @@ void CheckCompressed(const std::string& native, Findings* found) {
   }
 }
 
+// A compressed mix: its header, blocks and chunks, then, when they are sound, the mix loaded
+// and checked.
+void CheckCompressedMix(const std::string& native, Findings* found) {
+  CheckCompressed(native, found);
+  if (!found->errors.empty()) return;
+  CCompressedAutoFile file;
+  std::string why;
+  if (!OpenCompressed(native, file, &why)) return found->errors.push_back(why);
+  const std::unique_ptr<CAutomationPackage> mix = LoadMixShowingProgress(native);
+  CheckMix(*mix, file.PathsMode, CompressedSlots(*mix, file), &found->errors, &found->warnings);
+}
+
 int RunCheck(const std::string& file) {
   const std::string native = platform::MapWindowsPath(file);
-  const Form form = DetectForm(native);
-  if (!FormProblem(form).empty()) return Fail("check", file, FormProblem(form));
+  const FileKind kind = DetectFileKind(native);
+  if (!FormProblem(kind).empty()) return Fail("check", file, FormProblem(kind));
   Findings found;
-  if (form == Form::kCompressed) {
-    CheckCompressed(native, &found);
-  } else {
-    CheckCompound(native, &found);
+  switch (kind) {
+    case FileKind::kCompressedMix: CheckCompressedMix(native, &found); break;
+    case FileKind::kStructuredMix: CheckStructuredMix(native, &found); break;
+    default: CheckCompound(native, false, &found); break;
   }
   for (const std::string& line : found.errors) std::printf("error: %s\n", line.c_str());
   for (const std::string& line : found.warnings) std::printf("warning: %s\n", line.c_str());
@@ -565,10 +533,12 @@ int RunCheck(const std::string& file) {
 struct SaveDemoOptions {
   std::string file;
   std::string events = std::string(MIXAUTO_SOURCE_DIR) + "/testdata/demo/mix-events.csv";
+  bool mix = false;
+  bool compressed = false;
 };
 
 // Why Save refused the file, as far as the file shows it.
-std::string SaveProblem(const std::string& native) {
+std::string SaveRefusal(const std::string& native) {
   if (IsCompressedAutoFile(native)) return "it is a compressed automation file; save to another name";
   const platform::StgStatus probe = platform::StgIsStorageFile(native);
   if (probe.code == platform::StgStatus::kNotCompoundFile) return "it exists and is not a compound file; save to another name";
@@ -590,14 +560,15 @@ void PrintSavedFile(const std::string& native) {
 }
 
 int RunSaveDemo(const SaveDemoOptions& options) {
+  if (options.mix) return SaveDemoMix(options.events, options.file, options.compressed);
   CAutomationEventArray events;
   std::string error;
   if (!LoadEventCsv(options.events, events, error)) return Fail("save-demo", options.events, error);
   std::printf("Read %s events from %s\n", WithCommas(static_cast<uint32_t>(events.GetSize())).c_str(),
               options.events.c_str());
   const std::string native = platform::MapWindowsPath(options.file);
-  std::printf("Saving them with max paths mode %d (%s)\n", events.GetMaxPathsMode(), LayoutName(events.GetMaxPathsMode()));
-  if (events.Save(options.file) != 1) return Fail("save-demo", options.file, "could not save: " + SaveProblem(native));
+  std::printf("Saving them with max paths mode %d (%s)\n", events.GetMaxPathsMode(), PathsModeName(events.GetMaxPathsMode()));
+  if (events.Save(options.file) != 1) return Fail("save-demo", options.file, "could not save: " + SaveRefusal(native));
   PrintSavedFile(native);
 
   CAutomationEventArray loaded;
@@ -617,15 +588,18 @@ void ThrowOnFailure(int rc) {
 
 void AddInfoCommand(CLI::App& app) {
   auto file = std::make_shared<std::string>();
-  CLI::App* info = app.add_subcommand("info", "Show the form, streams or blocks, version, path mode and event count of a file");
-  info->add_option("FILE", *file, "Event-array file, mix or compressed automation file")->required();
+  CLI::App* info = app.add_subcommand(
+      "info", "Show what a file holds: for an event-array file its streams, version, path mode and events; for a mix "
+              "also its console, snapshot version, mix pass, slots, parameter blocks, maps and path groups (and a "
+              "compressed mix's blocks)");
+  info->add_option("FILE", *file, "Event-array file or mix (structured or compressed)")->required();
   info->callback([file] { ThrowOnFailure(RunInfo(*file)); });
 }
 
 void AddDumpCommand(CLI::App& app) {
   auto options = std::make_shared<DumpOptions>();
   CLI::App* dump = app.add_subcommand("dump", "Print the events of a file as a table, CSV or JSON");
-  dump->add_option("FILE", options->file, "Event-array file, mix or compressed automation file")->required();
+  dump->add_option("FILE", options->file, "Event-array file or mix (structured or compressed)")->required();
   auto* csv = dump->add_flag("--csv", options->csv, "One comma-separated line per event");
   dump->add_flag("--json", options->json, "A JSON object with every event")->excludes(csv);
   dump->add_flag("--raw", options->raw, "Table of the stored numbers instead of names and value texts");
@@ -635,17 +609,26 @@ void AddDumpCommand(CLI::App& app) {
 void AddCheckCommand(CLI::App& app) {
   auto file = std::make_shared<std::string>();
   CLI::App* check = app.add_subcommand(
-      "check", "Check a file's container (chains, tree order, sizes) and its events; exit status 0 only when clean");
-  check->add_option("FILE", *file, "Event-array file, mix or compressed automation file")->required();
+      "check", "Check a file's container (chains, tree order, sizes) and its events, and a mix's members (time "
+               "order, whole records, maps and parameter blocks of its paths); exit status 0 only when clean");
+  check->add_option("FILE", *file, "Event-array file or mix (structured or compressed)")->required();
   check->callback([file] { ThrowOnFailure(RunCheck(*file)); });
 }
 
 void AddSaveDemoCommand(CLI::App& app) {
   auto options = std::make_shared<SaveDemoOptions>();
-  CLI::App* saveDemo = app.add_subcommand("save-demo", "Save the demo mix's events to FILE, load them back and compare");
-  saveDemo->add_option("FILE", options->file, "The event-array file to write (created or updated)")->required();
+  CLI::App* saveDemo = app.add_subcommand(
+      "save-demo", "Save the demo mix's events to FILE (with --mix: as a whole mix), load them back and compare");
+  saveDemo->add_option("FILE", options->file, "The file to write: an event-array file (created or updated), or with "
+                                              "--mix a mix (created or replaced)")
+      ->required();
   saveDemo->add_option("--events", options->events, "Events file: time,path,proc,control,value per line")
       ->capture_default_str();
+  CLI::Option* mix = saveDemo->add_flag(
+      "--mix", options->mix,
+      "Write a whole mix: the events plus the members of a new mix on this console (current snapshot version, one "
+      "link per path, no gangs, zero parameters); structured unless --compressed");
+  saveDemo->add_flag("--compressed", options->compressed, "With --mix, write a compressed mix (AUTXFILE)")->needs(mix);
   saveDemo->callback([options] { ThrowOnFailure(RunSaveDemo(*options)); });
 }
 

@@ -1,6 +1,6 @@
-// The file subcommands of mixauto: what is in an event-array file or a compressed automation
-// file (info), its events (dump), whether its container is sound (check), and a round trip
-// of the demo mix through a real event-array file (save-demo).
+// The file subcommands of mixauto: what is in an event-array file or a mix of either form
+// (info), its events (dump), whether its container and members are sound (check), and a
+// round trip of the demo mix through a real event-array file or mix (save-demo).
 #pragma once
 
 #include <CLI/CLI.hpp>

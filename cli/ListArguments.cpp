@@ -92,4 +92,13 @@ std::optional<CPathMap> ParsePathGroups(const std::string& text, std::string& er
   return map;
 }
 
+std::string FormatPathGroups(const CPathMap& map) {
+  const std::vector<int32_t>& values = map.GetValues();
+  std::string text;
+  for (size_t i = 0; i + 1 < values.size(); i += 2) {
+    text += (text.empty() ? "" : ",") + std::to_string(values[i]) + ":" + std::to_string(values[i + 1]);
+  }
+  return text;
+}
+
 }  // namespace mixauto

@@ -29,4 +29,7 @@ std::optional<std::vector<std::pair<int32_t, int32_t>>> ParsePairList(const std:
 // most CPathMap::kMaxGroups of them, numbers 0 to 2000.
 std::optional<CPathMap> ParsePathGroups(const std::string& text, std::string& error);
 
+// The path groups written as ParsePathGroups reads them ("0:8,8:8"); "" for none.
+std::string FormatPathGroups(const CPathMap& map);
+
 }  // namespace mixauto

@@ -13,18 +13,25 @@
 #include "commonobjects/console/PathMap.h"
 
 class CAutomationEventArray;
+class CAutomationPackage;
 
 namespace mixauto {
 
 struct ConsoleStateOptions {
   int32_t highBase = CControlModel::kFirstHighProc;  // first high-range Proc
-  std::string pathGroups;                           // FIRST:COUNT,...; empty: every path in group 0
+  std::string pathGroups;  // FIRST:COUNT,...; empty: the mix's own, or every path in group 0
 };
 
 // Adds --high-base and --path-groups.
 void AddConsoleStateOptions(CLI::App& command, ConsoleStateOptions& options);
 // The path map of the options; nothing, with the problem on stderr, when they are bad.
 std::optional<CPathMap> ResolveConsoleState(const char* command, const ConsoleStateOptions& options);
+// The path groups an operation on the events of `mix` (null: an event-array file) uses: the
+// resolved --path-groups when given, else the mix's own path map, else none.
+CPathMap PathGroupsFor(const ConsoleStateOptions& options, const CPathMap& resolved, const CAutomationPackage* mix);
+// "Path groups: ..." and a line feed, saying where they came from; "" for an event-array file
+// without --path-groups (today's report).
+std::string PathGroupsLine(const ConsoleStateOptions& options, const CPathMap& used, const CAutomationPackage* mix);
 
 // Events earlier than some event before them, as the time-order repair finds them (each
 // compared with the latest time before it); *first receives the index of the first, or -1.

@@ -15,6 +15,7 @@
 #include "commonobjects/console/ControlModel.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/eventstore/TranslationPairArray.h"
+#include "commonobjects/package/AutomationPackage.h"
 #include "commonobjects/platform/File.h"
 #include "commonobjects/platform/WindowsDrive.h"
 
@@ -30,7 +31,7 @@ void AddConsoleStateOptions(CLI::App& command, ConsoleStateOptions& options) {
       ->capture_default_str();
   command.add_option("--path-groups", options.pathGroups,
                      "Path groups FIRST:COUNT,... (group 0 first) choosing each path's default values; "
-                     "default: every path in group 0")
+                     "default: a mix's own path groups, or every path in group 0 for an event-array file")
       ->type_name("LIST");
 }
 
@@ -44,6 +45,17 @@ std::optional<CPathMap> ResolveConsoleState(const char* command, const ConsoleSt
   std::optional<CPathMap> map = ParsePathGroups(options.pathGroups, error);
   if (!map) FailArgument(command, "--path-groups: " + error);
   return map;
+}
+
+CPathMap PathGroupsFor(const ConsoleStateOptions& options, const CPathMap& resolved, const CAutomationPackage* mix) {
+  return options.pathGroups.empty() && mix != nullptr ? mix->GetPathMap() : resolved;
+}
+
+std::string PathGroupsLine(const ConsoleStateOptions& options, const CPathMap& used, const CAutomationPackage* mix) {
+  if (mix == nullptr && options.pathGroups.empty()) return "";
+  const std::string groups = FormatPathGroups(used);
+  const std::string source = options.pathGroups.empty() ? "the mix's own" : "--path-groups";
+  return "Path groups:        " + (groups.empty() ? "none, every path in group 0" : groups) + " (" + source + ")\n";
 }
 
 int32_t CountTimeReversals(const CAutomationEventArray& events, int32_t* first) {
@@ -150,8 +162,9 @@ int RunTranslate(const TranslateOptions& options) {
   if (!pairs) return FailArgument("translate", "--map: " + error);
   CTranslationPairArray translation;
   for (const auto& [from, to] : *pairs) translation.AddPair(from, to);
-  return RunOnEventFile("translate", options.file,
-                        [&](CAutomationEventArray& events) { return Translate(events, translation); });
+  return RunOnEventFile("translate", options.file, [&](CAutomationEventArray& events, const CAutomationPackage*) {
+    return Translate(events, translation);
+  });
 }
 
 }  // namespace
@@ -163,7 +176,10 @@ void AddRepairCommand(CLI::App& app) {
                 "already in order is left untouched. The places found are reported in C:\\Tavmir\\tcerr.txt "
                 "when that folder exists");
   AddEventFileOptions(*repair, *options);
-  repair->callback([options] { ExitOnFailure(RunOnEventFile("repair", *options, Repair)); });
+  repair->callback([options] {
+    ExitOnFailure(RunOnEventFile("repair", *options,
+                                 [](CAutomationEventArray& events, const CAutomationPackage*) { return Repair(events); }));
+  });
 }
 
 void AddOldValuesCommand(CLI::App& app) {
@@ -177,8 +193,9 @@ void AddOldValuesCommand(CLI::App& app) {
   oldValues->callback([options, state] {
     const std::optional<CPathMap> map = ResolveConsoleState("oldvalues", *state);
     if (!map) ExitOnFailure(1);
-    ExitOnFailure(RunOnEventFile("oldvalues", *options, [&](CAutomationEventArray& events) {
-      return SetOldValues(events, state->highBase, *map);
+    ExitOnFailure(RunOnEventFile("oldvalues", *options, [&](CAutomationEventArray& events, const CAutomationPackage* mix) {
+      const CPathMap groups = PathGroupsFor(*state, *map, mix);
+      return PathGroupsLine(*state, groups, mix) + SetOldValues(events, state->highBase, groups);
     }));
   });
 }

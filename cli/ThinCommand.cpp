@@ -126,8 +126,10 @@ std::string Header(const ThinOptions& options, const ThinSettings& settings) {
          "; paths " + (options.paths.empty() ? "all" : options.paths) + "\n";
 }
 
-std::string Thin(CAutomationEventArray& events, const ThinOptions& options, const ThinSettings& settings) {
-  std::string report = Header(options, settings);
+std::string Thin(CAutomationEventArray& events, const CAutomationPackage* mix, const ThinOptions& options,
+                 const ThinSettings& settings) {
+  const CPathMap groups = PathGroupsFor(options.state, settings.map, mix);
+  std::string report = Header(options, settings) + PathGroupsLine(options.state, groups, mix);
   int32_t first = -1;
   const int32_t reversals = CountTimeReversals(events, &first);
   if (reversals > 0) {
@@ -141,7 +143,7 @@ std::string Thin(CAutomationEventArray& events, const ThinOptions& options, cons
   events.Filter.StartTime = settings.from.value_or(-1);       // -1: from the first event
   events.Filter.EndTime = settings.to.value_or(INT32_MAX);    // past every event: to the last one
   for (const int32_t path : settings.paths) events.Filter.Paths.Add(path);  // empty would select nothing
-  events.ThinAutoData(options.state.highBase, settings.map, settings.window, settings.threshold);
+  events.ThinAutoData(options.state.highBase, groups, settings.window, settings.threshold);
   return report + CountLine("Events before", before) + CountLine("Duplicates merged", before - merged) +
          CountLine("Events thinned", merged - events.GetSize()) + CountLine("Events after", events.GetSize());
 }
@@ -156,8 +158,9 @@ int RunThin(const ThinOptions& options) {
   }
   const std::optional<ThinSettings> settings = Resolve(options);
   if (!settings) return 1;
-  return RunOnEventFile("thin", options.file,
-                        [&](CAutomationEventArray& events) { return Thin(events, options, *settings); });
+  return RunOnEventFile("thin", options.file, [&](CAutomationEventArray& events, const CAutomationPackage* mix) {
+    return Thin(events, mix, options, *settings);
+  });
 }
 
 }  // namespace

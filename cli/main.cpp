@@ -5,6 +5,7 @@
 #include "Commands.h"
 #include "EditCommand.h"
 #include "FileCommands.h"
+#include "MixCommands.h"
 #include "StateCommands.h"
 #include "TimecodeCommand.h"
 #include "ValueCommand.h"
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
   mixauto::AddInfoCommand(app);
   mixauto::AddDumpCommand(app);
   mixauto::AddCheckCommand(app);
+  mixauto::AddConvertCommand(app);
   mixauto::AddValueCommand(app);
   mixauto::AddTimecodeCommand(app);
   mixauto::AddThinCommand(app);
