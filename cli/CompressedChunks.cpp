@@ -36,29 +36,6 @@ void CheckChunk(platform::RandomAccessFile& file, uint64_t at, uint32_t length, 
   }
 }
 
-// Whether every chunk of the block that the reader takes (numbers rising, sizes a writer
-// makes, data inside the file) expands whole. A chunk the reader refuses is not counted: the
-// load reports its block unreadable.
-bool ExpandsWhole(platform::RandomAccessFile& file, const CompressedAutoSlotStructure& slot) {
-  uint64_t at = slot.Offset;
-  uint32_t lastNumber = 0;
-  for (uint32_t k = 0; k < slot.ChunkCount; ++k) {
-    uint8_t head[12];
-    size_t got = 0;
-    if (!file.ReadAt(at, head, sizeof head, &got).IsOk() || got != sizeof head) return true;
-    const uint32_t number = platform::Load32(head), length = platform::Load32(head + 4), packed = platform::Load32(head + 8);
-    std::vector<uint8_t> in;
-    if (number <= lastNumber || length > CCompressedAutoFile::kChunkBytes ||
-        packed > CCompressedAutoFile::kMaxCompressedChunk || !ReadPacked(file, at + sizeof head, packed, &in)) {
-      return true;
-    }
-    if (!ExpandsTo(in, length)) return false;
-    lastNumber = number;
-    at += sizeof head + packed;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool OpenCompressed(const std::string& native, CCompressedAutoFile& file, std::string* why) {
@@ -98,19 +75,6 @@ ChunkWalk WalkChunks(platform::RandomAccessFile& file, const CompressedAutoSlotS
     at += sizeof head + packed;
   }
   return walk;
-}
-
-std::vector<std::string> DamagedBlocks(const std::string& native) {
-  CCompressedAutoFile file;
-  std::string why;
-  std::vector<std::string> damaged;
-  if (!OpenCompressed(native, file, &why)) return damaged;
-  for (const CompressedAutoSlotStructure& slot : file.Slots) {
-    if (slot.BlockNumber >= 0 && slot.ChunkCount > 0 && !ExpandsWhole(*file.FileHandle, slot)) {
-      damaged.push_back("block " + std::to_string(slot.BlockNumber));
-    }
-  }
-  return damaged;
 }
 
 }  // namespace mixauto

@@ -1,7 +1,6 @@
 // The chunks of a compressed automation file, walked and expanded independently of the
-// library's reader: info and check report what each block stores, and a compressed mix is
-// not written back when one of its blocks no longer expands (the reader keeps what zlib can
-// recover from such a chunk, so the load alone does not show it). Used from the main thread.
+// library's reader: info and check report what each block stores and whether its chunks
+// expand whole. Used from the main thread.
 #pragma once
 
 #include <cstdint>
@@ -28,10 +27,5 @@ struct ChunkWalk {
 // zlib data is expanded and must give exactly the length its header states.
 ChunkWalk WalkChunks(commonobjects::platform::RandomAccessFile& file, const CompressedAutoSlotStructure& slot,
                      bool expand);
-
-// The blocks ("block 24") of the compressed file at the native path with a chunk that the
-// reader takes but whose zlib data does not expand whole; empty when there is none, or when
-// the file cannot be opened (the load reports that).
-std::vector<std::string> DamagedBlocks(const std::string& native);
 
 }  // namespace mixauto

@@ -17,36 +17,13 @@ namespace platform = commonobjects::platform;
 
 namespace {
 
-// Every stream name a structured mix writes besides those of an event-array file.
-std::set<std::string> MixStreamNames() {
-  namespace ml = MixLayout;
-  std::set<std::string> names = {std::string("ISS") + ml::kControlParmsSuffix,
-                                 std::string("ISS") + ml::kRouteParmsSuffix,
-                                 std::string("PathMap") + ml::kMapSuffixPathMap,
-                                 std::string("LinkMap") + ml::kMapSuffixLinkMap,
-                                 std::string("GangMap") + ml::kMapSuffixGangMap,
-                                 std::string("SnapshotVersion") + ml::kVectorSuffix,
-                                 std::string("FirstAutoRte") + ml::kVectorSuffix,
-                                 std::string("AnalogueInfo") + ml::kVectorSuffix,
-                                 ml::kMixPassStream,
-                                 "AutomationSize",
-                                 "CutAB",
-                                 "FrameRate",
-                                 "ConsoleType"};
-  for (int k = 0; k < ml::kSlotCount; ++k) {
-    names.insert(std::string(ml::kControlSlotNames[k]) + ml::kControlSlotSuffix);
-    names.insert(std::string(ml::kRouteSlotNames[k]) + ml::kRouteSlotSuffix);
-  }
-  return names;
-}
-
 bool HasMixStream(const std::string& native) {
   std::unique_ptr<platform::CompoundStorage> storage;
   if (!platform::CompoundStorage::Open(native, platform::STGM_SHARE_EXCLUSIVE | platform::STGM_READ, &storage).IsOk()) {
     return false;
   }
   for (const platform::StorageEntry& entry : storage->List()) {
-    if (!entry.isStorage && IsMixStream(entry.name)) return true;
+    if (!entry.isStorage && MixLayout::IsMixStream(entry.name)) return true;
   }
   return false;
 }
@@ -78,11 +55,6 @@ const char* PathsModeName(int32_t mode) {
 }
 
 const char* MixFormName(bool compressed) { return compressed ? "compressed mix" : "structured mix"; }
-
-bool IsMixStream(const std::string& name) {
-  static const std::set<std::string> kNames = MixStreamNames();
-  return kNames.count(name) != 0;
-}
 
 std::unique_ptr<CAutomationPackage> LoadMix(const std::string& native, HWND status) {
   auto mix = std::make_unique<CAutomationPackage>();
@@ -121,12 +93,7 @@ std::string EventsProblem(const CAutomationPackage& mix) {
 std::string SaveProblem(const CAutomationPackage& mix) {
   std::string problem = EventsProblem(mix);
   if (!problem.empty()) return problem;
-  std::vector<std::string> unreadable = mix.GetLoadReport().Unreadable;
-  if (mix.IsCompressedFile()) {
-    for (const std::string& block : DamagedBlocks(mix.GetFileName())) {
-      if (std::find(unreadable.begin(), unreadable.end(), block) == unreadable.end()) unreadable.push_back(block);
-    }
-  }
+  const std::vector<std::string>& unreadable = mix.GetLoadReport().Unreadable;
   return unreadable.empty() ? "" : "some of its members could not be read (" + Joined(unreadable) + ")";
 }
 

@@ -26,8 +26,6 @@ inline bool IsMix(FileKind kind) { return kind == FileKind::kStructuredMix || ki
 const char* PathsModeName(int32_t mode);
 // "structured mix" or "compressed mix".
 const char* MixFormName(bool compressed);
-// Whether a compound file's stream belongs to a mix rather than to an event-array file.
-bool IsMixStream(const std::string& name);
 
 // The mix at the native path, loaded; `status` (may be null) receives its sort notifications.
 // The package posts no notification when it is destroyed.

@@ -26,16 +26,6 @@ SlotSet RouteSet(const CAutomationPackage& mix) {
   return mix.HasSmallSlots() ? CAutomationPackage::SmallRoute : CAutomationPackage::FullRoute;
 }
 
-// Bytes of one control record as a mix of snapshot `version` stores it: on large consoles 20
-// words below version 16, 27 words at 16 and 17, 36 from 18; on small ones 4 words below 22,
-// then 5.
-int32_t StoredControlRecordBytes(uint32_t version, bool small) {
-  if (small) return version < MixLayout::kFirstSmallCurrentVersion ? 16 : MixLayout::kSmallControlRecordBytes;
-  if (version < MixLayout::kFirstSecondLayoutVersion) return 80;
-  if (version < MixLayout::kFirstCurrentLayoutVersion) return 108;
-  return MixLayout::kFullControlRecordBytes;
-}
-
 std::string Number(int64_t n) { return WithCommas(n); }
 
 // "90,000 words (45 per path)", or the remainder when the block is not whole per path.
@@ -161,7 +151,7 @@ std::vector<StoredSlot> StructuredSlots(const CAutomationPackage& mix,
     const auto found = std::find_if(streams.begin(), streams.end(), [&](const auto& e) { return e.name == name; });
     return found == streams.end() || found->isStorage ? int64_t{-1} : static_cast<int64_t>(found->size);
   };
-  const int32_t controlBytes = StoredControlRecordBytes(mix.GetLoadReport().Version, mix.HasSmallSlots());
+  const int32_t controlBytes = MixLayout::StoredControlRecordBytes(mix.GetLoadReport().Version, mix.HasSmallSlots());
   std::vector<StoredSlot> slots;
   for (int k = 0; k < MixLayout::kSlotCount; ++k) {
     const std::string control = mix.GetSlot(ControlSet(mix), k)->GetName() + MixLayout::kControlSlotSuffix;
@@ -174,7 +164,7 @@ std::vector<StoredSlot> StructuredSlots(const CAutomationPackage& mix,
 }
 
 std::vector<StoredSlot> CompressedSlots(const CAutomationPackage& mix, CCompressedAutoFile& file) {
-  const int32_t controlBytes = StoredControlRecordBytes(mix.GetLoadReport().Version, mix.HasSmallSlots());
+  const int32_t controlBytes = MixLayout::StoredControlRecordBytes(mix.GetLoadReport().Version, mix.HasSmallSlots());
   std::vector<StoredSlot> slots;
   for (int k = 0; k < MixLayout::kSlotCount; ++k) {
     const int32_t control = MixLayout::kControlSlotBlocks[k], route = MixLayout::kRouteSlotBlocks[k];

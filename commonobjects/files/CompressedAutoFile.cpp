@@ -253,6 +253,7 @@ bool CCompressedAutoFile::CompressChunk(ChunkCompressor& codec, const uint8_t* d
 
 bool CCompressedAutoFile::ReadBlock(int32_t number, void* destination, size_t size) {
   if (!FileHandle) return false;
+  lastReadDamaged_ = false;
   const int32_t i = FindSlot(number);
   if (i < 0 || Slots[i].BlockNumber < 0) return false;
   const CompressedAutoSlotStructure slot = Slots[i];
@@ -282,7 +283,7 @@ bool CCompressedAutoFile::ReadChunks(const CompressedAutoSlotStructure& slot, ui
       codec.Expand(input.data(), packed, destination + done, size - done);
       return false;
     }
-    codec.Expand(input.data(), packed, destination + done, expanded);
+    if (!codec.Expand(input.data(), packed, destination + done, expanded)) lastReadDamaged_ = true;
     done += expanded;
   }
   return true;
@@ -296,6 +297,7 @@ void CCompressedAutoFile::WriteArray(int32_t number, const CGrowableArray<T>& ar
 template <typename T>
 bool CCompressedAutoFile::ReadArray(int32_t number, CGrowableArray<T>& array) {
   array.RemoveAll();
+  lastReadDamaged_ = false;
   const int64_t length = BlockLength(number);
   if (length < 0) return false;
   const uint64_t count = static_cast<uint64_t>(length) / sizeof(T);

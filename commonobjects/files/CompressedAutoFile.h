@@ -96,6 +96,9 @@ class CCompressedAutoFile {
   // always did, so one bad chunk does not cost the whole block. On false the destination
   // may be partly filled. Nothing is ever written outside destination[0, size).
   bool ReadBlock(int32_t number, void* destination, size_t size);
+  // Whether the last ReadBlock (or ReadArray) met a chunk whose zlib data did not expand to
+  // its stated length: the block then counts as read, but holds only what zlib recovered.
+  bool LastReadDamaged() const { return lastReadDamaged_; }
   // The slot holding `number`; else the first unused slot; else -1.
   int32_t FindSlot(int32_t number) const;
 
@@ -149,6 +152,7 @@ class CCompressedAutoFile {
   uint64_t position_ = 0;  // where the next read or append goes
   bool openedEmpty_ = false;
   bool writeFailed_ = false;
+  bool lastReadDamaged_ = false;
   int32_t pauseMilliseconds_ = kDefaultPauseMilliseconds;
   CompressFunction compress_ = nullptr;  // null: the built-in codec
 };

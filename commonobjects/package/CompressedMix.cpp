@@ -2,7 +2,8 @@
 // them (MixLayout.h, doc/formats/mix-file.md), and the header values of the mix.
 //
 // Reading a member empties it first, so a block the file lacks leaves the member empty; a
-// block that cannot be read completely keeps what could be read. A file whose header is not
+// block that cannot be read completely, or whose compressed data is damaged, keeps what
+// could be read and is named unreadable in the load report. A file whose header is not
 // valid leaves the package as it was.
 #include <memory>
 #include <vector>
@@ -38,12 +39,12 @@ class MixBlockReader {
     const int64_t length = file_.BlockLength(number);
     if (length < 0) return Note(number, false);
     bytes->resize(static_cast<size_t>(length));
-    return Note(number, file_.ReadBlock(number, bytes->data(), bytes->size()));
+    return Note(number, file_.ReadBlock(number, bytes->data(), bytes->size()) && !file_.LastReadDamaged());
   }
 
   template <typename T>
   void ReadMember(int32_t number, CGrowableArray<T>& array) {
-    if (!file_.ReadArray(number, array)) Note(number, false);
+    Note(number, file_.ReadArray(number, array) && !file_.LastReadDamaged());
   }
 
   // Block 1: the events, 16-byte archive records, read straight into the array's memory
@@ -66,7 +67,7 @@ class MixBlockReader {
       DecodeArchiveRecords(bytes.data(), count, read.GetData());
     }
     static_cast<CGrowableArray<CAutomationEvent>&>(events) = std::move(read);
-    return Note(MixLayout::kEventsBlock, ok);
+    return Note(MixLayout::kEventsBlock, ok && !file_.LastReadDamaged());
   }
 
  private:
@@ -149,6 +150,7 @@ void CAutomationPackage::ReadCompressed(CCompressedAutoFile& file) {
   LoadReport = {};
   if (!file.IsOpen() || !file.HeaderValid) return;
   LoadReport.Opened = true;
+  LoadReport.EventMode = file.PathsMode;
   MixBlockReader reader(file, LoadReport);
   PostEventNotification(kLoadStartCode, 0);
   reader.ReadMember(ml::kSnapshotVersionBlock, SnapshotVersion);

@@ -1,5 +1,11 @@
 #include "commonobjects/package/MixLayout.h"
 
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "commonobjects/package/internal/MixConversion.h"
+
 namespace MixLayout {
 
 const char* GetBlockName(int32_t number) {
@@ -18,6 +24,37 @@ const char* GetBlockName(int32_t number) {
     case 100: case 101: case 102: return "ERROR";
     default: return "UNKNOWN";
   }
+}
+
+std::vector<std::string_view> MixStreamNames() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> all = {"AutomationSize"};
+    for (const char* slot : kControlSlotNames) all.push_back(std::string(slot) + kControlSlotSuffix);
+    for (const char* slot : kRouteSlotNames) all.push_back(std::string(slot) + kRouteSlotSuffix);
+    for (const char* fixed : {"ISSCCtrlParms", "ISSCRteParms", "PathMapPathMap", "SnapshotVersionVectorData",
+                              "FirstAutoRteVectorData", "LinkMapLinkMap", "GangMapGangMap", "CutAB", "FrameRate",
+                              "AnalogueInfoVectorData", "ConsoleType", kMixPassStream}) {
+      all.emplace_back(fixed);
+    }
+    return all;
+  }();
+  return {names.begin(), names.end()};
+}
+
+bool IsMixStream(std::string_view name) {
+  const auto sameIgnoringCase = [name](std::string_view candidate) {
+    return candidate.size() == name.size() &&
+           std::equal(name.begin(), name.end(), candidate.begin(), [](char a, char b) {
+             return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+           });
+  };
+  const std::vector<std::string_view> names = MixStreamNames();
+  return std::any_of(names.begin(), names.end(), sameIgnoringCase);
+}
+
+int32_t StoredControlRecordBytes(uint32_t version, bool smallConsole) {
+  using namespace commonobjects::package;
+  return commonobjects::package::StoredControlRecordBytes(ControlLayoutForVersion(version, smallConsole), smallConsole);
 }
 
 int32_t CurrentSnapshotVersion(int32_t pathsMode) {

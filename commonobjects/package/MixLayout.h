@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 namespace MixLayout {
 
@@ -34,6 +36,13 @@ inline constexpr char kVectorSuffix[] = "VectorData";  // snapshot version, firs
 inline constexpr char kMixPassStream[] = "Mix Pass";   // the two mix-pass numbers
 // The single-value arrays are stored under their names alone ("AutomationSize", "CutAB",
 // "FrameRate", "ConsoleType").
+
+// Every stream a structured mix holds beside the event-array file's own ("Path Mode",
+// "AutomationData", "File Version", "Time And Date"), in the order a save writes them.
+std::vector<std::string_view> MixStreamNames();
+// Whether `name` is one of them (stream names compare without regard to case): a compound
+// file holding one is a mix, not a bare event-array file.
+bool IsMixStream(std::string_view name);
 
 // ---- Compressed form: block numbers ----
 inline constexpr int32_t kEventsBlock = 1;
@@ -65,5 +74,8 @@ int32_t CurrentSnapshotVersion(int32_t pathsMode);
 inline constexpr uint32_t kFirstSecondLayoutVersion = 16;  // large consoles: 20 words below, 27 words at 16 and 17
 inline constexpr uint32_t kFirstCurrentLayoutVersion = 18;  // large consoles: 36 words from here
 inline constexpr uint32_t kFirstSmallCurrentVersion = 22;   // small consoles: 4 words below, 5 from here
+// Bytes of one control record as a mix of snapshot `version` stores it: 80, 108 or 144 on
+// large consoles, 16 or 20 on small ones.
+int32_t StoredControlRecordBytes(uint32_t version, bool smallConsole);
 
 }  // namespace MixLayout

@@ -259,6 +259,19 @@ TEST_F(PackageStorageTest, ATruncatedCompressedMixKeepsWhatCouldBeReadAndNamesTh
   EXPECT_TRUE(report.Missing.empty());
   EXPECT_EQ(loaded.FirstAutoRte.GetSize(), 1);  // block 8 was written before the gang map
   EXPECT_EQ(MixMembers(loaded)[0], MixMembers(mix)[0]);
+
+  // A chunk whose zlib data is damaged: what zlib recovers stays, and the block is named.
+  Bytes damaged = whole;
+  CCompressedAutoFile again;
+  ASSERT_TRUE(again.OpenFile(mix.GetFileName()));
+  const uint32_t eventsAt = again.Slots[static_cast<size_t>(again.FindSlot(1))].Offset;
+  again.CloseFile();
+  damaged[eventsAt + 12 + 500] ^= 0xFF;
+  WriteBytes(cut, damaged);
+  loaded.Load();
+  EXPECT_FALSE(loaded.GetLoadReport().EventsLoaded);
+  EXPECT_EQ(loaded.GetLoadReport().Unreadable, (std::vector<std::string>{"block 1"}));
+  EXPECT_EQ(loaded.GetSize(), 100'000);
 }
 
 TEST_F(PackageStorageTest, ACompressedMixLoadsWhileAWriterHoldsItAndIsNeverWritten) {

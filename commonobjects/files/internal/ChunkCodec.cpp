@@ -14,10 +14,10 @@ namespace {
 
 constexpr int kLevel = 1;
 
-// What zlib's uncompress leaves; its result is not needed (see Expand).
-void ZlibExpand(const uint8_t* in, uint32_t inLength, uint8_t* out, size_t room) {
+// What zlib's uncompress leaves; true when the stream expanded to exactly room bytes.
+bool ZlibExpand(const uint8_t* in, uint32_t inLength, uint8_t* out, size_t room) {
   uLongf outLength = static_cast<uLongf>(room);
-  static_cast<void>(uncompress(out, &outLength, in, inLength));
+  return uncompress(out, &outLength, in, inLength) == Z_OK && outLength == room;
 }
 
 }  // namespace
@@ -46,8 +46,8 @@ bool ChunkCompressor::Compress(const uint8_t* in, uint32_t length, uint8_t* out,
   return *outLength != 0;
 }
 
-void ChunkExpander::Expand(const uint8_t* in, uint32_t inLength, uint8_t* out, size_t room) {
-  if (inLength == 0) return;  // no stream: zlib would write nothing
+bool ChunkExpander::Expand(const uint8_t* in, uint32_t inLength, uint8_t* out, size_t room) {
+  if (inLength == 0) return room == 0;  // no stream: zlib would write nothing
   if (state_->decompressor == nullptr) state_->decompressor = libdeflate_alloc_decompressor();
   if (state_->scratch.size() < room) state_->scratch.resize(room);
   size_t got = 0;
@@ -56,11 +56,11 @@ void ChunkExpander::Expand(const uint8_t* in, uint32_t inLength, uint8_t* out, s
           LIBDEFLATE_SUCCESS &&
       got == room) {
     std::memcpy(out, state_->scratch.data(), room);
-    return;
+    return true;
   }
   // Anything but a whole, sound chunk: libdeflate's output is undefined, so the destination
   // gets what zlib recovers and keeps its bytes beyond that, as readers always have seen.
-  ZlibExpand(in, inLength, out, room);
+  return ZlibExpand(in, inLength, out, room);
 }
 
 #else
@@ -78,9 +78,9 @@ bool ChunkCompressor::Compress(const uint8_t* in, uint32_t length, uint8_t* out,
   return true;
 }
 
-void ChunkExpander::Expand(const uint8_t* in, uint32_t inLength, uint8_t* out, size_t room) {
-  if (inLength == 0) return;  // no stream: zlib would write nothing
-  ZlibExpand(in, inLength, out, room);
+bool ChunkExpander::Expand(const uint8_t* in, uint32_t inLength, uint8_t* out, size_t room) {
+  if (inLength == 0) return room == 0;  // no stream: zlib would write nothing
+  return ZlibExpand(in, inLength, out, room);
 }
 
 #endif

@@ -44,8 +44,9 @@ class ChunkExpander {
 
   // Expands the stream in[0, inLength) into out[0, room); never writes past room. A stream
   // that does not expand to exactly room bytes (damaged, shorter or longer) leaves what
-  // zlib's uncompress leaves: the bytes it could recover, at most room of them.
-  void Expand(const uint8_t* in, uint32_t inLength, uint8_t* out, size_t room);
+  // zlib's uncompress leaves: the bytes it could recover, at most room of them. True when the
+  // stream expanded to exactly room bytes.
+  bool Expand(const uint8_t* in, uint32_t inLength, uint8_t* out, size_t room);
 
  private:
   struct State;
