@@ -4,7 +4,7 @@
 // Commit order:
 //   1. stream content into free sectors (large streams) or free mini sectors (small ones;
 //      a mini-stream sector in committed use is copied to a free sector, patched there, and
-//      relinked);
+//      relinked); a large stream written whole in place is there already (WriteThrough);
 //   2. the mini FAT and the directory, whole, into free sectors;
 //   3. the FAT sectors that changed, each moved to a free sector when its old place is in
 //      committed use, which changes the FAT again, until nothing moves; the same for DIFAT
@@ -13,6 +13,7 @@
 // Only then do the sectors that the old header used become free for the next commit.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "commonobjects/platform/internal/CfbContainer.h"
 #include "commonobjects/platform/internal/CfbNames.h"
@@ -24,6 +25,10 @@ uint64_t CeilDiv(uint64_t value, uint32_t shift) { return (value >> shift) + ((v
 
 // Version 3 files hold streams of at most 2 GB; version 4 ones are kept below 2^40 bytes.
 uint64_t MaxStreamSize(const CfbHeader& header) { return header.majorVersion == 3 ? 0x80000000ull : 1ull << 40; }
+
+// What WriteThrough asks of fill at a time: small enough to stay in the cache between fill
+// and the write, large enough that a write costs nothing beside its bytes.
+constexpr size_t kPieceBytes = 256 << 10;
 
 }  // namespace
 
@@ -103,6 +108,49 @@ StgStatus CfbContainer::ReserveStream(uint32_t node, uint64_t offset, size_t cou
   if (offset > oldSize) std::memset(content.data() + oldSize, 0, offset - oldSize);  // the gap reads as zeros
   *at = content.data() + offset;
   changed_ = true;
+  return StgStatus::Ok();
+}
+
+StgStatus CfbContainer::FillStream(uint32_t node, uint64_t offset, uint64_t count, const FillPiece& fill) {
+  StgStatus status = Usable();
+  if (!status.IsOk()) return status;
+  const bool whole = nodes_[node].pending->empty() && offset == 0;
+  if (whole && count >= kMiniStreamCutoff && count <= MaxStreamSize(header_)) return WriteThrough(node, count, fill);
+  uint8_t* at = nullptr;
+  status = ReserveStream(node, offset, static_cast<size_t>(count), &at);
+  if (status.IsOk() && count > 0) fill(at, 0, static_cast<size_t>(count));
+  return status;
+}
+
+// The stream's sectors come from the working FAT as the commit's would, so they are free in
+// the committed state too (invariant 2), and no header reaches them before the commit. A
+// failed write breaks the container as a failed commit does.
+StgStatus CfbContainer::WriteThrough(uint32_t node, uint64_t count, const FillPiece& fill) {
+  const uint32_t shift = header_.sectorShift;
+  auto map = std::make_unique<StreamMap>();
+  map->chain = AllocateSectors(CeilDiv(count, shift));
+  fat_.LinkChain(map->chain);
+  CfbNode& n = nodes_[node];
+  n.pending.reset();
+  n.entry.size = count;
+  n.entry.start = map->chain[0];
+  changed_ = true;
+  const std::span<const uint32_t> chain(map->chain);
+  maps_[node] = std::move(map);
+  const size_t perPiece = kPieceBytes >> shift;
+  const auto piece = std::make_unique_for_overwrite<uint8_t[]>(std::min(chain.size(), perPiece) << shift);
+  for (size_t first = 0; first < chain.size(); first += perPiece) {
+    const size_t sectors = std::min(perPiece, chain.size() - first);
+    const uint64_t done = uint64_t{first} << shift;
+    const auto length = static_cast<size_t>(std::min<uint64_t>(uint64_t{sectors} << shift, count - done));
+    fill(piece.get(), done, length);
+    const StgStatus status = WriteSectors(chain.subspan(first, sectors), piece.get(), length);
+    if (!status.IsOk()) {
+      broken_ = true;
+      return status;
+    }
+  }
+  RefreshSectorCount();
   return StgStatus::Ok();
 }
 
@@ -346,7 +394,7 @@ StgStatus CfbContainer::WriteHeader() {
 
 // Writes `size` bytes over the sectors, one write per run of consecutive sectors; the last
 // sector is padded with zeros.
-StgStatus CfbContainer::WriteSectors(const std::vector<uint32_t>& sectors, const uint8_t* data, size_t size) {
+StgStatus CfbContainer::WriteSectors(std::span<const uint32_t> sectors, const uint8_t* data, size_t size) {
   const size_t sectorSize = header_.SectorSize();
   StgStatus status = StgStatus::Ok();
   ForEachRun(sectors, 0, sectors.size(), [&](size_t first, size_t count) {

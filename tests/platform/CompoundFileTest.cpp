@@ -180,14 +180,14 @@ TEST_F(CompoundFileTest, WriteInPlaceFillsTheStreamsOwnMemoryAsWriteWould) {
   const Bytes tail = PatternBytes(5000, 9);
   WriteStreams(PathOf("f.cfb"), 0x1012, {{"S", original}, {"T", PatternBytes(10, 1)}});
   const auto fillWith = [](const Bytes& bytes) {
-    return [&bytes](uint8_t* at) { std::copy(bytes.begin(), bytes.end(), at); };
+    return [&bytes](uint8_t* at, uint64_t done, size_t length) { std::copy_n(bytes.begin() + done, length, at); };
   };
   std::unique_ptr<CompoundStorage> storage;
   ASSERT_TRUE(CompoundStorage::Open(PathOf("f.cfb"), 0x12, &storage).IsOk());
   std::unique_ptr<CompoundStream> stream, readOnly;
   ASSERT_TRUE(storage->OpenStream("T", 0x10, &readOnly).IsOk());
   bool called = false;
-  EXPECT_EQ(readOnly->WriteInPlace(1, [&](uint8_t*) { called = true; }).code, StgStatus::kAccessDenied);
+  EXPECT_EQ(readOnly->WriteInPlace(1, [&](uint8_t*, uint64_t, size_t) { called = true; }).code, StgStatus::kAccessDenied);
   EXPECT_FALSE(called);
   ASSERT_TRUE(storage->OpenStream("S", 0x12, &stream).IsOk());
   const Bytes middle(10, 'z');
@@ -207,6 +207,55 @@ TEST_F(CompoundFileTest, WriteInPlaceFillsTheStreamsOwnMemoryAsWriteWould) {
   const StreamContents streams = ReadFile(PathOf("f.cfb"));
   EXPECT_EQ(streams.at("S"), expected);
   EXPECT_EQ(streams.at("T"), PatternBytes(10, 1));
+}
+
+TEST_F(CompoundFileTest, WriteInPlaceSendsANewLargeStreamToFreeSectorsThatOnlyTheCommitReaches) {
+  auto bytes = std::make_shared<Bytes>();
+  std::unique_ptr<CompoundStorage> storage;
+  ASSERT_TRUE(CompoundStorage::Create(std::make_unique<MemoryFile>(bytes), &storage).IsOk());
+  const Bytes big = PatternBytes(600007, 4);  // three pieces, the last one ending inside a sector
+  uint64_t next = 0;
+  const auto fill = [&](uint8_t* at, uint64_t done, size_t length) {
+    EXPECT_EQ(done, next) << "pieces out of order";
+    next = done + length;
+    std::copy_n(big.begin() + done, length, at);
+  };
+  std::unique_ptr<CompoundStream> stream, dropped;
+  ASSERT_TRUE(storage->CreateStream("Dropped", 0x1012, &dropped).IsOk());
+  ASSERT_TRUE(dropped->WriteInPlace(5000, fill).IsOk());
+  dropped.reset();
+  next = 0;
+  ASSERT_TRUE(storage->CreateStream("Big", 0x1012, &stream).IsOk());
+  ASSERT_TRUE(stream->WriteInPlace(big.size(), fill).IsOk());
+  EXPECT_EQ(next, big.size());
+  EXPECT_EQ(stream->Length(), big.size());
+  StreamContents read;
+  ASSERT_TRUE(testsupport::ReadCompoundFile(*bytes, &read).IsOk());
+  EXPECT_TRUE(read.empty()) << "the header reached new content before a commit";
+
+  // Read back before the commit, and changed again: the stream comes back into memory.
+  Bytes back(big.size());
+  uint32_t count = 0;
+  ASSERT_TRUE(stream->Seek(0).IsOk());
+  ASSERT_TRUE(stream->Read(back.data(), static_cast<uint32_t>(back.size()), &count).IsOk());
+  EXPECT_EQ(back, big);
+  ASSERT_TRUE(stream->Seek(300000).IsOk());
+  ASSERT_TRUE(stream->Write("xyz", 3, &count).IsOk());
+  ASSERT_TRUE(storage->CreateStream("Dropped", 0x1012, &dropped).IsOk());  // its sectors go back to the free ones
+  ASSERT_TRUE(dropped->Write("small", 5, &count).IsOk());
+  stream.reset();
+  dropped.reset();
+  ASSERT_TRUE(storage->Release().IsOk());
+
+  Bytes expected = big;
+  std::copy_n("xyz", 3, expected.begin() + 300000);
+  ASSERT_TRUE(testsupport::ReadCompoundFile(*bytes, &read).IsOk());
+  EXPECT_EQ(read, (StreamContents{{"Big", expected}, {"Dropped", {'s', 'm', 'a', 'l', 'l'}}}));
+  MemoryFile file(bytes);
+  CompoundFileReport report;
+  EXPECT_TRUE(CheckCompoundFile(file, &report)) << testing::PrintToString(report.errors);
+  EXPECT_TRUE(report.warnings.empty()) << testing::PrintToString(report.warnings);
+  EXPECT_LT(bytes->size(), big.size() + 16 * 1024) << "sectors written before the commit and dropped were not reused";
 }
 
 TEST_F(CompoundFileTest, NamesAreCheckedAndFoundWithoutRegardToCase) {

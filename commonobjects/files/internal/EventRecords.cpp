@@ -41,6 +41,31 @@ void EncodeRecords(const CAutomationEvent* events, size_t count, uint8_t* out) {
   }
 }
 
+// Bytes [done, done + length) of the records of events: the whole records the range holds,
+// and the parts of the records it cuts at either end.
+void EncodeRecordBytes(const CAutomationEvent* events, PathWidth width, uint64_t done, size_t length, uint8_t* out) {
+  uint64_t record = done / kEventRecordBytes;
+  size_t skip = done % kEventRecordBytes;
+  while (length > 0) {
+    if (skip == 0 && length >= kEventRecordBytes) {
+      const size_t whole = length / kEventRecordBytes;
+      EncodeEventRecords(events + record, whole, width, out);
+      record += whole;
+      out += whole * kEventRecordBytes;
+      length -= whole * kEventRecordBytes;
+      continue;
+    }
+    uint8_t one[kEventRecordBytes];
+    EncodeEventRecords(events + record, 1, width, one);
+    const size_t part = std::min(length, kEventRecordBytes - skip);
+    std::memcpy(out, one + skip, part);
+    ++record;
+    out += part;
+    length -= part;
+    skip = 0;
+  }
+}
+
 // Writes all count bytes; false on any failure or short write.
 bool WriteAll(CompoundStream& stream, const uint8_t* data, uint64_t count) {
   while (count > 0) {
@@ -335,9 +360,12 @@ int SaveEventStream(CompoundStorage& storage, std::string_view streamName, PathW
   const auto count = static_cast<size_t>(array.GetSize());
   const uint64_t bytes = static_cast<uint64_t>(count) * kEventRecordBytes;
   if (count > 0) {
-    // Encoded straight into the stream's memory: 200 MB of records are not copied twice.
+    // Encoded a piece at a time straight into what the stream writes: 200 MB of records are
+    // neither copied nor held whole in memory.
     const CAutomationEvent* events = array.GetData();
-    const auto encode = [events, count, width](uint8_t* at) { EncodeEventRecords(events, count, width, at); };
+    const auto encode = [events, width](uint8_t* at, uint64_t done, size_t length) {
+      EncodeRecordBytes(events, width, done, length, at);
+    };
     if (!stream->WriteInPlace(bytes, encode).IsOk()) return 0;
   }
   return stream->Close().IsOk() ? 1 : 0;
