@@ -128,8 +128,7 @@ StgStatus CfbContainer::FillStream(uint32_t node, uint64_t offset, uint64_t coun
 StgStatus CfbContainer::WriteThrough(uint32_t node, uint64_t count, const FillPiece& fill) {
   const uint32_t shift = header_.sectorShift;
   auto map = std::make_unique<StreamMap>();
-  map->chain = AllocateSectors(CeilDiv(count, shift));
-  fat_.LinkChain(map->chain);
+  map->chain = fat_.AllocateChain(CeilDiv(count, shift));
   CfbNode& n = nodes_[node];
   n.pending.reset();
   n.entry.size = count;
@@ -188,13 +187,6 @@ StgStatus CfbContainer::Close() {
   return status;
 }
 
-std::vector<uint32_t> CfbContainer::AllocateSectors(size_t count) {
-  std::vector<uint32_t> sectors;
-  sectors.reserve(count);
-  for (size_t i = 0; i < count; ++i) sectors.push_back(fat_.Allocate(kEndOfChain));
-  return sectors;
-}
-
 StgStatus CfbContainer::WritePendingStreams() {
   std::vector<uint32_t> small;
   for (uint32_t node = 0; node < nodes_.size(); ++node) {
@@ -208,8 +200,7 @@ StgStatus CfbContainer::WritePendingStreams() {
       small.push_back(node);
       continue;
     }
-    const std::vector<uint32_t> chain = AllocateSectors(CeilDiv(content.size(), header_.sectorShift));
-    fat_.LinkChain(chain);
+    const std::vector<uint32_t> chain = fat_.AllocateChain(CeilDiv(content.size(), header_.sectorShift));
     n.entry.start = chain[0];
     StgStatus status = WriteSectors(chain, content.data(), content.size());
     if (!status.IsOk()) return status;
@@ -222,14 +213,11 @@ StgStatus CfbContainer::WriteMiniStream(const std::vector<uint32_t>& smallStream
     CfbNode& n = nodes_[node];
     auto map = std::make_unique<StreamMap>();
     map->mini = true;
-    for (uint64_t i = 0; i < CeilDiv(n.pending->size(), kMiniSectorShift); ++i) {
-      map->chain.push_back(miniFat_.Allocate(kEndOfChain));
-    }
-    miniFat_.LinkChain(map->chain);
+    map->chain = miniFat_.AllocateChain(CeilDiv(n.pending->size(), kMiniSectorShift));
     n.entry.start = map->chain[0];
     maps_[node] = std::move(map);
   }
-  if (miniFat_.DirtySectors().empty()) return StgStatus::Ok();
+  if (!miniFat_.AnyDirty()) return StgStatus::Ok();
   std::vector<uint32_t> chain = miniStreamChain_;
   StgStatus status = PatchMiniSectors(smallStreams, &chain);
   if (!status.IsOk()) return status;
@@ -291,12 +279,11 @@ StgStatus CfbContainer::PatchMiniSectors(const std::vector<uint32_t>& smallStrea
 }
 
 StgStatus CfbContainer::WriteMiniFat() {
-  if (miniFat_.DirtySectors().empty()) return StgStatus::Ok();
+  if (!miniFat_.AnyDirty()) return StgStatus::Ok();
   const uint32_t perSector = header_.EntriesPerSector();
   fat_.FreeChain(miniFatChain_);
   const size_t count = (miniFat_.UsedEnd() + perSector - 1) / perSector;
-  miniFatChain_ = AllocateSectors(count);
-  fat_.LinkChain(miniFatChain_);
+  miniFatChain_ = fat_.AllocateChain(count);
   std::vector<uint8_t> bytes(count * header_.SectorSize());
   for (size_t i = 0; i < count * perSector; ++i) Store32(bytes.data() + 4 * i, miniFat_.Get(static_cast<uint32_t>(i)));
   header_.firstMiniFatSector = miniFatChain_.empty() ? kEndOfChain : miniFatChain_[0];
@@ -309,8 +296,7 @@ StgStatus CfbContainer::WriteDirectory() {
   const std::vector<CfbDirectoryEntry> entries = LayOutTree(nodes_, header_.SectorSize() / kDirectoryEntrySize);
   std::vector<uint8_t> bytes(entries.size() * kDirectoryEntrySize);
   for (size_t i = 0; i < entries.size(); ++i) EncodeEntry(entries[i], bytes.data() + i * kDirectoryEntrySize);
-  directoryChain_ = AllocateSectors(bytes.size() / header_.SectorSize());
-  fat_.LinkChain(directoryChain_);
+  directoryChain_ = fat_.AllocateChain(bytes.size() / header_.SectorSize());
   header_.firstDirectorySector = directoryChain_[0];
   header_.directorySectorCount = static_cast<uint32_t>(directoryChain_.size());
   return WriteSectors(directoryChain_, bytes.data(), bytes.size());
@@ -339,8 +325,7 @@ void CfbContainer::PlaceFat() {
       if (difatSectors_.size() > 1) dirtyDifat_.insert(static_cast<uint32_t>(difatSectors_.size() - 2));
       moved = true;
     }
-    const std::set<uint32_t> dirtyFat = fat_.DirtySectors();
-    for (uint32_t j : dirtyFat) {
+    for (uint32_t j : fat_.DirtySectors()) {
       if (j >= fatSectors_.size() || !fat_.IsCommitted(fatSectors_[j])) continue;
       const uint32_t old = fatSectors_[j];
       fatSectors_[j] = fat_.Allocate(kFatSector);

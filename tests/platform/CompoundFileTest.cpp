@@ -258,6 +258,40 @@ TEST_F(CompoundFileTest, WriteInPlaceSendsANewLargeStreamToFreeSectorsThatOnlyTh
   EXPECT_LT(bytes->size(), big.size() + 16 * 1024) << "sectors written before the commit and dropped were not reused";
 }
 
+// AllocateChain must choose exactly the sectors that one Allocate per sector would (the
+// files written depend on it), whatever the working and committed states hold.
+TEST_F(CompoundFileTest, AChainAllocatedAtOnceTakesTheSectorsThatAllocatingOneByOneTakes) {
+  std::mt19937 rng(11);
+  cfb::CfbAllocationTable bulk(128), single(128);
+  std::vector<std::vector<uint32_t>> chains;
+  for (int step = 0; step < 400; ++step) {
+    const uint32_t choice = rng() % 8;
+    if (choice == 0) {
+      bulk.MarkCommitted();
+      single.MarkCommitted();
+    } else if (choice <= 2 && !chains.empty()) {
+      const size_t which = rng() % chains.size();
+      bulk.FreeChain(chains[which]);
+      single.FreeChain(chains[which]);
+      chains.erase(chains.begin() + static_cast<std::ptrdiff_t>(which));
+    } else {
+      const size_t count = rng() % 4 == 0 ? rng() % 600 : rng() % 20;  // long ones cross whole committed words
+      std::vector<uint32_t> one;
+      for (size_t i = 0; i < count; ++i) one.push_back(single.Allocate(cfb::kEndOfChain));
+      single.LinkChain(one);
+      ASSERT_EQ(bulk.AllocateChain(count), one) << "step " << step;
+      if (!one.empty()) chains.push_back(one);
+    }
+    ASSERT_EQ(bulk.Entries(), single.Entries()) << "step " << step;
+    ASSERT_EQ(bulk.DirtySectors(), single.DirtySectors()) << "step " << step;
+    if (rng() % 5 == 0) {
+      bulk.ClearDirty();
+      single.ClearDirty();
+    }
+  }
+  EXPECT_GT(bulk.Size(), 1000u) << "the sequence never grew the table far";
+}
+
 TEST_F(CompoundFileTest, NamesAreCheckedAndFoundWithoutRegardToCase) {
   std::unique_ptr<CompoundStorage> storage;
   ASSERT_TRUE(CompoundStorage::Create(PathOf("f.cfb"), 0x1012, &storage).IsOk());

@@ -112,7 +112,6 @@ class CfbContainer {
   StgStatus WriteHeader();
   StgStatus WriteSectors(std::span<const uint32_t> sectors, const uint8_t* data, size_t size);
   StgStatus WriteScattered(const std::map<uint32_t, std::vector<uint8_t>>& sectors);
-  std::vector<uint32_t> AllocateSectors(size_t count);
   void MarkDifatEntryDirty(size_t fatIndex);
   void AfterCommit();
 
