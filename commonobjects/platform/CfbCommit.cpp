@@ -65,8 +65,10 @@ StgStatus CfbContainer::CreateStream(uint32_t storage, std::u16string name, uint
 void CfbContainer::DropContent(uint32_t node) {
   CfbNode& n = nodes_[node];
   if (!n.pending && n.entry.size > 0) {
-    StreamMap map;
-    if (MapStream(node, &map).IsOk()) (map.mini ? miniFat_ : fat_).FreeChain(map.chain);
+    StreamMap mapped;
+    const StreamMap* map = maps_[node].get();
+    if (!map && MapStream(node, &mapped).IsOk()) map = &mapped;
+    if (map) (map->mini ? miniFat_ : fat_).FreeChain(map->chain);
   }
   n.pending.reset();
   n.entry.start = kEndOfChain;
@@ -345,29 +347,50 @@ void CfbContainer::PlaceFat() {
   }
 }
 
-StgStatus CfbContainer::WriteFatAndDifat() {
+void CfbContainer::EncodeFatSector(uint32_t j, uint8_t* out) const {
   const uint32_t perSector = header_.EntriesPerSector();
-  const uint32_t sectorSize = header_.SectorSize();
-  std::map<uint32_t, std::vector<uint8_t>> bySector;
-  for (uint32_t j : fat_.DirtySectors()) {
-    std::vector<uint8_t>& bytes = bySector[fatSectors_[j]];
-    bytes.resize(sectorSize);
-    for (uint32_t i = 0; i < perSector; ++i) Store32(bytes.data() + 4 * i, fat_.Get(j * perSector + i));
+  const uint32_t* entries = fat_.Entries().data() + size_t{j} * perSector;
+  for (uint32_t i = 0; i < perSector; ++i) Store32(out + 4 * i, entries[i]);
+}
+
+void CfbContainer::EncodeDifatSector(uint32_t d, uint8_t* out) const {
+  const uint32_t perSector = header_.EntriesPerSector();
+  for (uint32_t i = 0; i + 1 < perSector; ++i) {
+    const size_t index = kHeaderDifatEntries + size_t{d} * (perSector - 1) + i;
+    Store32(out + 4 * i, index < fatSectors_.size() ? fatSectors_[index] : kFreeSector);
   }
-  for (uint32_t d : dirtyDifat_) {
-    std::vector<uint8_t>& bytes = bySector[difatSectors_[d]];
-    bytes.resize(sectorSize);
-    for (uint32_t i = 0; i + 1 < perSector; ++i) {
-      const size_t index = kHeaderDifatEntries + size_t{d} * (perSector - 1) + i;
-      Store32(bytes.data() + 4 * i, index < fatSectors_.size() ? fatSectors_[index] : kFreeSector);
+  Store32(out + 4 * (perSector - 1), d + 1 < difatSectors_.size() ? difatSectors_[d + 1] : kEndOfChain);
+}
+
+// The changed FAT and DIFAT sectors, encoded side by side in the order of their places in
+// the file, so that each run of neighbouring places takes one write.
+StgStatus CfbContainer::WriteFatAndDifat() {
+  struct Image {
+    uint32_t sector;  // where it goes
+    bool difat;
+    uint32_t index;  // FAT sector j or DIFAT sector d
+  };
+  std::vector<Image> images;
+  for (uint32_t j : fat_.DirtySectors()) images.push_back({fatSectors_[j], false, j});
+  for (uint32_t d : dirtyDifat_) images.push_back({difatSectors_[d], true, d});
+  std::sort(images.begin(), images.end(), [](const Image& a, const Image& b) { return a.sector < b.sector; });
+  const uint32_t sectorSize = header_.SectorSize();
+  std::vector<uint32_t> order(images.size());
+  std::vector<uint8_t> bytes(images.size() * sectorSize);
+  for (size_t k = 0; k < images.size(); ++k) {
+    order[k] = images[k].sector;
+    uint8_t* out = bytes.data() + k * sectorSize;
+    if (images[k].difat) {
+      EncodeDifatSector(images[k].index, out);
+    } else {
+      EncodeFatSector(images[k].index, out);
     }
-    Store32(bytes.data() + 4 * (perSector - 1), d + 1 < difatSectors_.size() ? difatSectors_[d + 1] : kEndOfChain);
   }
   header_.fatSectorCount = static_cast<uint32_t>(fatSectors_.size());
   for (uint32_t i = 0; i < kHeaderDifatEntries; ++i) header_.difat[i] = i < fatSectors_.size() ? fatSectors_[i] : kFreeSector;
   header_.firstDifatSector = difatSectors_.empty() ? kEndOfChain : difatSectors_[0];
   header_.difatSectorCount = static_cast<uint32_t>(difatSectors_.size());
-  return WriteScattered(bySector);
+  return WriteSectors(order, bytes.data(), bytes.size());
 }
 
 StgStatus CfbContainer::WriteHeader() {

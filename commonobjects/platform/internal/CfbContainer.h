@@ -109,6 +109,8 @@ class CfbContainer {
   StgStatus WriteDirectory();
   void PlaceFat();
   StgStatus WriteFatAndDifat();
+  void EncodeFatSector(uint32_t j, uint8_t* out) const;
+  void EncodeDifatSector(uint32_t d, uint8_t* out) const;
   StgStatus WriteHeader();
   StgStatus WriteSectors(std::span<const uint32_t> sectors, const uint8_t* data, size_t size);
   StgStatus WriteScattered(const std::map<uint32_t, std::vector<uint8_t>>& sectors);
