@@ -424,6 +424,15 @@ TEST_F(CompoundFileTest, Version4FilesWithLargeSectorsRead) {
     ASSERT_TRUE(container->CreateStream(0, cfb::NameFromAnsi(name), &node).IsOk());
     ASSERT_TRUE(container->WriteStream(node, 0, streams[name].data(), size).IsOk());
   }
+  const Bytes& inPlace = streams["v4 in place"] = PatternBytes(300001, 5);  // straight to 4096-byte sectors
+  uint32_t node = 0;
+  ASSERT_TRUE(container->CreateStream(0, cfb::NameFromAnsi("v4 in place"), &node).IsOk());
+  ASSERT_TRUE(container
+                  ->FillStream(node, 0, inPlace.size(),
+                               [&](uint8_t* at, uint64_t done, size_t length) {
+                                 std::copy_n(inPlace.begin() + static_cast<std::ptrdiff_t>(done), length, at);
+                               })
+                  .IsOk());
   ASSERT_TRUE(container->Close().IsOk());
   testsupport::CfbEditor header(*bytes);
   EXPECT_EQ(header.Get16(testsupport::kHeaderMajorVersion), 4);
