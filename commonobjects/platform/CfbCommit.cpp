@@ -4,7 +4,7 @@
 // Commit order:
 //   1. stream content into free sectors (large streams) or free mini sectors (small ones;
 //      a mini-stream sector in committed use is copied to a free sector, patched there, and
-//      relinked);
+//      relinked); a large stream written whole in place is there already (WriteThrough);
 //   2. the mini FAT and the directory, whole, into free sectors;
 //   3. the FAT sectors that changed, each moved to a free sector when its old place is in
 //      committed use, which changes the FAT again, until nothing moves; the same for DIFAT
@@ -13,6 +13,7 @@
 // Only then do the sectors that the old header used become free for the next commit.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "commonobjects/platform/internal/CfbContainer.h"
 #include "commonobjects/platform/internal/CfbNames.h"
@@ -24,6 +25,10 @@ uint64_t CeilDiv(uint64_t value, uint32_t shift) { return (value >> shift) + ((v
 
 // Version 3 files hold streams of at most 2 GB; version 4 ones are kept below 2^40 bytes.
 uint64_t MaxStreamSize(const CfbHeader& header) { return header.majorVersion == 3 ? 0x80000000ull : 1ull << 40; }
+
+// What WriteThrough asks of fill at a time: small enough to stay in the cache between fill
+// and the write, large enough that a write costs nothing beside its bytes.
+constexpr size_t kPieceBytes = 256 << 10;
 
 }  // namespace
 
@@ -60,8 +65,10 @@ StgStatus CfbContainer::CreateStream(uint32_t storage, std::u16string name, uint
 void CfbContainer::DropContent(uint32_t node) {
   CfbNode& n = nodes_[node];
   if (!n.pending && n.entry.size > 0) {
-    StreamMap map;
-    if (MapStream(node, &map).IsOk()) (map.mini ? miniFat_ : fat_).FreeChain(map.chain);
+    StreamMap mapped;
+    const StreamMap* map = maps_[node].get();
+    if (!map && MapStream(node, &mapped).IsOk()) map = &mapped;
+    if (map) (map->mini ? miniFat_ : fat_).FreeChain(map->chain);
   }
   n.pending.reset();
   n.entry.start = kEndOfChain;
@@ -106,6 +113,48 @@ StgStatus CfbContainer::ReserveStream(uint32_t node, uint64_t offset, size_t cou
   return StgStatus::Ok();
 }
 
+StgStatus CfbContainer::FillStream(uint32_t node, uint64_t offset, uint64_t count, const FillPiece& fill) {
+  StgStatus status = Usable();
+  if (!status.IsOk()) return status;
+  const bool whole = nodes_[node].pending->empty() && offset == 0;
+  if (whole && count >= kMiniStreamCutoff && count <= MaxStreamSize(header_)) return WriteThrough(node, count, fill);
+  uint8_t* at = nullptr;
+  status = ReserveStream(node, offset, static_cast<size_t>(count), &at);
+  if (status.IsOk() && count > 0) fill(at, 0, static_cast<size_t>(count));
+  return status;
+}
+
+// The stream's sectors come from the working FAT as the commit's would, so they are free in
+// the committed state too (invariant 2), and no header reaches them before the commit. A
+// failed write breaks the container as a failed commit does.
+StgStatus CfbContainer::WriteThrough(uint32_t node, uint64_t count, const FillPiece& fill) {
+  const uint32_t shift = header_.sectorShift;
+  auto map = std::make_unique<StreamMap>();
+  map->chain = fat_.AllocateChain(CeilDiv(count, shift));
+  CfbNode& n = nodes_[node];
+  n.pending.reset();
+  n.entry.size = count;
+  n.entry.start = map->chain[0];
+  changed_ = true;
+  const std::span<const uint32_t> chain(map->chain);
+  maps_[node] = std::move(map);
+  const size_t perPiece = kPieceBytes >> shift;
+  const auto piece = std::make_unique_for_overwrite<uint8_t[]>(std::min(chain.size(), perPiece) << shift);
+  for (size_t first = 0; first < chain.size(); first += perPiece) {
+    const size_t sectors = std::min(perPiece, chain.size() - first);
+    const uint64_t done = uint64_t{first} << shift;
+    const auto length = static_cast<size_t>(std::min<uint64_t>(uint64_t{sectors} << shift, count - done));
+    fill(piece.get(), done, length);
+    const StgStatus status = WriteSectors(chain.subspan(first, sectors), piece.get(), length);
+    if (!status.IsOk()) {
+      broken_ = true;
+      return status;
+    }
+  }
+  RefreshSectorCount();
+  return StgStatus::Ok();
+}
+
 StgStatus CfbContainer::Commit() {
   StgStatus status = Usable();
   if (!status.IsOk() || !writable_ || !changed_) return status;
@@ -140,13 +189,6 @@ StgStatus CfbContainer::Close() {
   return status;
 }
 
-std::vector<uint32_t> CfbContainer::AllocateSectors(size_t count) {
-  std::vector<uint32_t> sectors;
-  sectors.reserve(count);
-  for (size_t i = 0; i < count; ++i) sectors.push_back(fat_.Allocate(kEndOfChain));
-  return sectors;
-}
-
 StgStatus CfbContainer::WritePendingStreams() {
   std::vector<uint32_t> small;
   for (uint32_t node = 0; node < nodes_.size(); ++node) {
@@ -160,8 +202,7 @@ StgStatus CfbContainer::WritePendingStreams() {
       small.push_back(node);
       continue;
     }
-    const std::vector<uint32_t> chain = AllocateSectors(CeilDiv(content.size(), header_.sectorShift));
-    fat_.LinkChain(chain);
+    const std::vector<uint32_t> chain = fat_.AllocateChain(CeilDiv(content.size(), header_.sectorShift));
     n.entry.start = chain[0];
     StgStatus status = WriteSectors(chain, content.data(), content.size());
     if (!status.IsOk()) return status;
@@ -174,14 +215,11 @@ StgStatus CfbContainer::WriteMiniStream(const std::vector<uint32_t>& smallStream
     CfbNode& n = nodes_[node];
     auto map = std::make_unique<StreamMap>();
     map->mini = true;
-    for (uint64_t i = 0; i < CeilDiv(n.pending->size(), kMiniSectorShift); ++i) {
-      map->chain.push_back(miniFat_.Allocate(kEndOfChain));
-    }
-    miniFat_.LinkChain(map->chain);
+    map->chain = miniFat_.AllocateChain(CeilDiv(n.pending->size(), kMiniSectorShift));
     n.entry.start = map->chain[0];
     maps_[node] = std::move(map);
   }
-  if (miniFat_.DirtySectors().empty()) return StgStatus::Ok();
+  if (!miniFat_.AnyDirty()) return StgStatus::Ok();
   std::vector<uint32_t> chain = miniStreamChain_;
   StgStatus status = PatchMiniSectors(smallStreams, &chain);
   if (!status.IsOk()) return status;
@@ -243,12 +281,11 @@ StgStatus CfbContainer::PatchMiniSectors(const std::vector<uint32_t>& smallStrea
 }
 
 StgStatus CfbContainer::WriteMiniFat() {
-  if (miniFat_.DirtySectors().empty()) return StgStatus::Ok();
+  if (!miniFat_.AnyDirty()) return StgStatus::Ok();
   const uint32_t perSector = header_.EntriesPerSector();
   fat_.FreeChain(miniFatChain_);
   const size_t count = (miniFat_.UsedEnd() + perSector - 1) / perSector;
-  miniFatChain_ = AllocateSectors(count);
-  fat_.LinkChain(miniFatChain_);
+  miniFatChain_ = fat_.AllocateChain(count);
   std::vector<uint8_t> bytes(count * header_.SectorSize());
   for (size_t i = 0; i < count * perSector; ++i) Store32(bytes.data() + 4 * i, miniFat_.Get(static_cast<uint32_t>(i)));
   header_.firstMiniFatSector = miniFatChain_.empty() ? kEndOfChain : miniFatChain_[0];
@@ -261,8 +298,7 @@ StgStatus CfbContainer::WriteDirectory() {
   const std::vector<CfbDirectoryEntry> entries = LayOutTree(nodes_, header_.SectorSize() / kDirectoryEntrySize);
   std::vector<uint8_t> bytes(entries.size() * kDirectoryEntrySize);
   for (size_t i = 0; i < entries.size(); ++i) EncodeEntry(entries[i], bytes.data() + i * kDirectoryEntrySize);
-  directoryChain_ = AllocateSectors(bytes.size() / header_.SectorSize());
-  fat_.LinkChain(directoryChain_);
+  directoryChain_ = fat_.AllocateChain(bytes.size() / header_.SectorSize());
   header_.firstDirectorySector = directoryChain_[0];
   header_.directorySectorCount = static_cast<uint32_t>(directoryChain_.size());
   return WriteSectors(directoryChain_, bytes.data(), bytes.size());
@@ -291,8 +327,7 @@ void CfbContainer::PlaceFat() {
       if (difatSectors_.size() > 1) dirtyDifat_.insert(static_cast<uint32_t>(difatSectors_.size() - 2));
       moved = true;
     }
-    const std::set<uint32_t> dirtyFat = fat_.DirtySectors();
-    for (uint32_t j : dirtyFat) {
+    for (uint32_t j : fat_.DirtySectors()) {
       if (j >= fatSectors_.size() || !fat_.IsCommitted(fatSectors_[j])) continue;
       const uint32_t old = fatSectors_[j];
       fatSectors_[j] = fat_.Allocate(kFatSector);
@@ -312,29 +347,50 @@ void CfbContainer::PlaceFat() {
   }
 }
 
-StgStatus CfbContainer::WriteFatAndDifat() {
+void CfbContainer::EncodeFatSector(uint32_t j, uint8_t* out) const {
   const uint32_t perSector = header_.EntriesPerSector();
-  const uint32_t sectorSize = header_.SectorSize();
-  std::map<uint32_t, std::vector<uint8_t>> bySector;
-  for (uint32_t j : fat_.DirtySectors()) {
-    std::vector<uint8_t>& bytes = bySector[fatSectors_[j]];
-    bytes.resize(sectorSize);
-    for (uint32_t i = 0; i < perSector; ++i) Store32(bytes.data() + 4 * i, fat_.Get(j * perSector + i));
+  const uint32_t* entries = fat_.Entries().data() + size_t{j} * perSector;
+  for (uint32_t i = 0; i < perSector; ++i) Store32(out + 4 * i, entries[i]);
+}
+
+void CfbContainer::EncodeDifatSector(uint32_t d, uint8_t* out) const {
+  const uint32_t perSector = header_.EntriesPerSector();
+  for (uint32_t i = 0; i + 1 < perSector; ++i) {
+    const size_t index = kHeaderDifatEntries + size_t{d} * (perSector - 1) + i;
+    Store32(out + 4 * i, index < fatSectors_.size() ? fatSectors_[index] : kFreeSector);
   }
-  for (uint32_t d : dirtyDifat_) {
-    std::vector<uint8_t>& bytes = bySector[difatSectors_[d]];
-    bytes.resize(sectorSize);
-    for (uint32_t i = 0; i + 1 < perSector; ++i) {
-      const size_t index = kHeaderDifatEntries + size_t{d} * (perSector - 1) + i;
-      Store32(bytes.data() + 4 * i, index < fatSectors_.size() ? fatSectors_[index] : kFreeSector);
+  Store32(out + 4 * (perSector - 1), d + 1 < difatSectors_.size() ? difatSectors_[d + 1] : kEndOfChain);
+}
+
+// The changed FAT and DIFAT sectors, encoded side by side in the order of their places in
+// the file, so that each run of neighbouring places takes one write.
+StgStatus CfbContainer::WriteFatAndDifat() {
+  struct Image {
+    uint32_t sector;  // where it goes
+    bool difat;
+    uint32_t index;  // FAT sector j or DIFAT sector d
+  };
+  std::vector<Image> images;
+  for (uint32_t j : fat_.DirtySectors()) images.push_back({fatSectors_[j], false, j});
+  for (uint32_t d : dirtyDifat_) images.push_back({difatSectors_[d], true, d});
+  std::sort(images.begin(), images.end(), [](const Image& a, const Image& b) { return a.sector < b.sector; });
+  const uint32_t sectorSize = header_.SectorSize();
+  std::vector<uint32_t> order(images.size());
+  std::vector<uint8_t> bytes(images.size() * sectorSize);
+  for (size_t k = 0; k < images.size(); ++k) {
+    order[k] = images[k].sector;
+    uint8_t* out = bytes.data() + k * sectorSize;
+    if (images[k].difat) {
+      EncodeDifatSector(images[k].index, out);
+    } else {
+      EncodeFatSector(images[k].index, out);
     }
-    Store32(bytes.data() + 4 * (perSector - 1), d + 1 < difatSectors_.size() ? difatSectors_[d + 1] : kEndOfChain);
   }
   header_.fatSectorCount = static_cast<uint32_t>(fatSectors_.size());
   for (uint32_t i = 0; i < kHeaderDifatEntries; ++i) header_.difat[i] = i < fatSectors_.size() ? fatSectors_[i] : kFreeSector;
   header_.firstDifatSector = difatSectors_.empty() ? kEndOfChain : difatSectors_[0];
   header_.difatSectorCount = static_cast<uint32_t>(difatSectors_.size());
-  return WriteScattered(bySector);
+  return WriteSectors(order, bytes.data(), bytes.size());
 }
 
 StgStatus CfbContainer::WriteHeader() {
@@ -346,7 +402,7 @@ StgStatus CfbContainer::WriteHeader() {
 
 // Writes `size` bytes over the sectors, one write per run of consecutive sectors; the last
 // sector is padded with zeros.
-StgStatus CfbContainer::WriteSectors(const std::vector<uint32_t>& sectors, const uint8_t* data, size_t size) {
+StgStatus CfbContainer::WriteSectors(std::span<const uint32_t> sectors, const uint8_t* data, size_t size) {
   const size_t sectorSize = header_.SectorSize();
   StgStatus status = StgStatus::Ok();
   ForEachRun(sectors, 0, sectors.size(), [&](size_t first, size_t count) {

@@ -1,8 +1,10 @@
 #include "commonobjects/platform/internal/CfbContainer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <functional>
+#include <memory>
 
 #include "commonobjects/platform/internal/CfbNames.h"
 
@@ -14,11 +16,13 @@ uint64_t CeilDiv(uint64_t value, uint32_t shift) { return (value >> shift) + ((v
 std::string StreamName(const CfbNode& node) { return "stream \"" + NameToAnsi(node.entry.name) + "\""; }
 
 // A chain cut off at its size's length may still have looped back on itself before that.
-bool Repeats(std::vector<uint32_t> chain) {
-  // Most chains run upwards (a commit writes them in order): no sort needed to see that.
+bool Repeats(const std::vector<uint32_t>& chain) {
+  // Most chains run upwards (a commit writes them in order): no copy and no sort needed to
+  // see that.
   if (std::adjacent_find(chain.begin(), chain.end(), std::greater_equal<>()) == chain.end()) return false;
-  std::sort(chain.begin(), chain.end());
-  return std::adjacent_find(chain.begin(), chain.end()) != chain.end();
+  std::vector<uint32_t> sorted = chain;
+  std::sort(sorted.begin(), sorted.end());
+  return std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end();
 }
 
 }  // namespace
@@ -47,9 +51,9 @@ StgStatus CfbContainer::Load(std::unique_ptr<RandomAccessFile> file, bool writab
   if (status.IsOk()) status = container->LoadFat();
   if (status.IsOk()) status = container->LoadDirectory();
   if (status.IsOk()) status = container->LoadMiniStream();
+  if (status.IsOk()) container->maps_.resize(container->nodes_.size());
   if (status.IsOk() && writable) status = container->CheckOwnership();
   if (!status.IsOk()) return status;
-  container->maps_.resize(container->nodes_.size());
   if (writable) {
     // Some writers leave FAT and DIFAT sectors unmarked; mark them so that they are kept.
     for (uint32_t sector : container->fatSectors_) container->fat_.Set(sector, kFatSector);
@@ -170,11 +174,14 @@ StgStatus CfbContainer::LoadFat() {
       seen[sector] = true;
     }
   }
-  std::vector<uint8_t> bytes(fatSectors_.size() * header_.SectorSize());
-  status = ReadSectors(fatSectors_, bytes.data());
+  // Read straight into the entries: the file holds them little-endian, so only a big-endian
+  // machine has to turn them round.
+  std::vector<uint32_t> entries(fatSectors_.size() * header_.EntriesPerSector());
+  status = ReadSectors(fatSectors_, reinterpret_cast<uint8_t*>(entries.data()));
   if (!status.IsOk()) return status;
-  std::vector<uint32_t> entries(bytes.size() / 4);
-  for (size_t i = 0; i < entries.size(); ++i) entries[i] = Load32(bytes.data() + 4 * i);
+  if constexpr (std::endian::native != std::endian::little) {
+    for (uint32_t& entry : entries) entry = Load32(reinterpret_cast<const uint8_t*>(&entry));
+  }
   fat_.Assign(std::move(entries));
   return StgStatus::Ok();
 }
@@ -244,6 +251,7 @@ StgStatus CfbContainer::MapStream(uint32_t node, StreamMap* map) {
   if (needed > limit) return Fail(StgStatus::kCorrupt, StreamName(nodes_[node]) + " is larger than the file");
   uint32_t bad = 0;
   const CfbAllocationTable& table = map->mini ? miniFat_ : fat_;
+  map->chain.reserve(needed);
   const ChainEnd end = table.Walk(entry.start, static_cast<uint32_t>(limit), needed, &map->chain, &bad);
   if (end == ChainEnd::kBadLink) {
     return Fail(StgStatus::kCorrupt, "the chain of " + StreamName(nodes_[node]) + " links to " + std::to_string(bad));
@@ -334,14 +342,15 @@ StgStatus CfbContainer::CheckOwnership() {
   }
   for (uint32_t node = 1; node < nodes_.size() && problem.empty(); ++node) {
     if (nodes_[node].IsStorage() || nodes_[node].entry.size == 0) continue;
-    StreamMap map;
-    StgStatus status = MapStream(node, &map);
+    auto map = std::make_unique<StreamMap>();
+    StgStatus status = MapStream(node, map.get());
     if (!status.IsOk()) return status;
-    const CfbAllocationTable& table = map.mini ? miniFat_ : fat_;
-    if (table.Get(map.chain.back()) != kEndOfChain) {
+    const CfbAllocationTable& table = map->mini ? miniFat_ : fat_;
+    if (table.Get(map->chain.back()) != kEndOfChain) {
       problem = "the chain of " + StreamName(nodes_[node]) + " is longer than its size";
     }
-    claim(map.mini ? &miniUsed : &used, map.chain, StreamName(nodes_[node]));
+    claim(map->mini ? &miniUsed : &used, map->chain, StreamName(nodes_[node]));
+    maps_[node] = std::move(map);  // kept for reading and for freeing the stream
   }
   if (problem.empty()) return StgStatus::Ok();
   return Fail(StgStatus::kCorrupt, "cannot be written safely: " + problem);

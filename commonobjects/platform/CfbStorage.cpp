@@ -56,16 +56,13 @@ class CfbStream final : public CompoundStream {
     *bytesWritten = count;
     return status;
   }
-  StgStatus WriteInPlace(uint64_t count, const std::function<void(uint8_t* at)>& fill) override {
+  StgStatus WriteInPlace(uint64_t count, const FillPiece& fill) override {
     if (closed_) return Closed();
     if (!writable_) return Refuse(StgStatus::kAccessDenied, "the stream was opened for reading");
     if (count > SIZE_MAX) return Refuse(StgStatus::kIoError, "the content does not fit in memory");
-    uint8_t* at = nullptr;
     StgStatus status = container_->MakePending(node_);
-    if (status.IsOk()) status = container_->ReserveStream(node_, position_, static_cast<size_t>(count), &at);
-    if (!status.IsOk()) return status;
-    if (count > 0) fill(at);
-    position_ += count;
+    if (status.IsOk()) status = container_->FillStream(node_, position_, count, fill);
+    if (status.IsOk()) position_ += count;
     return status;
   }
   StgStatus Seek(uint64_t position) override {

@@ -12,7 +12,8 @@
 // storage commits, which Release (and the destructor) does. A commit writes new sectors into
 // free space, syncs, and then switches to them by rewriting the header last, so a commit that
 // is interrupted at any point leaves a file that opens with, for every stream, either its old
-// or its new content.
+// or its new content. (A large stream written whole by WriteInPlace goes into free space at
+// once; the header still reaches it only from the commit on.)
 //
 // Bad input gives a clean failure (kCorrupt / kNotCompoundFile) in bounded time and memory.
 // Opening for writing is stricter than opening for reading: it refuses (kCorrupt) a file
@@ -69,6 +70,10 @@ struct StgStatus {
 StgStatus StgIsStorageFile(const std::string& path);
 
 class CompoundStream;
+
+// Produces bytes [done, done + length) of a content being written: sets every byte of
+// at[0, length).
+using FillPiece = std::function<void(uint8_t* at, uint64_t done, size_t length)>;
 
 // One entry of a storage, for tools.
 struct StorageEntry {
@@ -130,10 +135,15 @@ class CompoundStream {
   // a seek past the end reads as zeros); kAccessDenied on a stream opened for reading.
   virtual StgStatus Write(const void* data, uint32_t count, uint32_t* bytesWritten) = 0;
   // Writes count bytes at the position as Write does, but has fill store them straight into
-  // the stream's own memory: fill(at) must set every byte of at[0, count), and must not call
-  // this stream or its storage, and must not throw. Saves the copy of a large content built only to be written.
-  // fill is not called when the write fails (kAccessDenied, kIoError as for Write).
-  virtual StgStatus WriteInPlace(uint64_t count, const std::function<void(uint8_t* at)>& fill) = 0;
+  // memory of the stream, a piece at a time, in order: the pieces cover [0, count) once. fill
+  // must not call this stream or its storage, and must not throw. Saves the copy of a large
+  // content built only to be written; and a stream that holds nothing yet (as after
+  // CreateStream) and takes at least 4096 bytes at position 0 sends each piece on to free
+  // sectors of the file, so that the content is never held whole in memory.
+  // fill is not called when the write is refused (kAccessDenied, kIoError as for Write). When
+  // the file cannot be written (kIoError), the storage fails everything but Release from then
+  // on, as after a failed commit, and the file keeps its last committed state.
+  virtual StgStatus WriteInPlace(uint64_t count, const FillPiece& fill) = 0;
   // Moves the position from the start; it may pass the end.
   virtual StgStatus Seek(uint64_t position) = 0;
   virtual uint64_t Length() const = 0;

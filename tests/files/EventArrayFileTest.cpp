@@ -44,6 +44,20 @@ std::vector<CAutomationEvent> Events(const CAutomationEventArray& a) { return {a
 
 Bytes Le32(uint32_t v) { return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; }
 
+// The 20-byte record of an event, field by field as doc/formats/event-array-file.md lays it out.
+Bytes Record(const CAutomationEvent& e, bool widePath) {
+  const auto path = static_cast<uint32_t>(e.Path);
+  const uint32_t pathWord = widePath ? (path & 0xFFFF) | uint32_t{e.Proc} << 16 | uint32_t{e.Control} << 24
+                                     : (path & 0xFF) | uint32_t{e.Proc} << 8 | uint32_t{e.Control} << 16;
+  Bytes record;
+  for (uint32_t field : {0x00010000u, static_cast<uint32_t>(e.Time), uint32_t{e.Flags}, pathWord,
+                         uint32_t{static_cast<uint16_t>(e.OldValue)} | uint32_t{static_cast<uint16_t>(e.Value)} << 16}) {
+    const Bytes b = Le32(field);
+    record.insert(record.end(), b.begin(), b.end());
+  }
+  return record;
+}
+
 Bytes FileBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), {});
@@ -153,6 +167,25 @@ TEST_F(EventArrayFileTest, StreamsHoldTheRecordsVersionAndTimeByteForByte) {
   EXPECT_EQ(ReadStream(Path("narrow.mix"), "Other"),
             (Bytes{0, 0, 1, 0, 4, 3, 2, 1, 0x85, 0, 0, 0, 0x2B, 0x11, 0x22, 0, 0x44, 0x33, 0xFE, 0xFF}));
   EXPECT_EQ(ReadStream(Path("narrow.mix"), "Path Mode"), std::nullopt);
+
+  // Eleven events: runs that the encoder may take several at a time, and a remainder.
+  CAutomationEventArray run;
+  for (int i = 0; i < 11; ++i) {
+    run.Add(Event(i * 0x01030507 - 7, 0x12345 + i * 0x1111, static_cast<uint8_t>(0xA0 + i),
+                  static_cast<uint8_t>(0x0F - i), static_cast<int16_t>(-1000 * i), static_cast<uint8_t>(0x80 | i),
+                  static_cast<int16_t>(321 * i - 5000)));
+    reinterpret_cast<unsigned char*>(&run[i])[13] = 0xA5;  // the padding after Flags stays out of the file
+  }
+  ASSERT_EQ(run.Save(Path("run.mix")), 1);
+  ASSERT_EQ(CAutomationEventArray::SaveNarrowPathData(Path("run-narrow.mix"), "Other", run), 1);
+  Bytes wide, narrow;
+  for (const CAutomationEvent& e : run) {
+    const Bytes w = Record(e, true), n = Record(e, false);
+    wide.insert(wide.end(), w.begin(), w.end());
+    narrow.insert(narrow.end(), n.begin(), n.end());
+  }
+  EXPECT_EQ(ReadStream(Path("run.mix"), "AutomationData"), wide);
+  EXPECT_EQ(ReadStream(Path("run-narrow.mix"), "Other"), narrow);
 
   Bytes version{1, 4, 0, 0};
   for (int field : {8, 7, 9, 5, 2, 124, 2, 64, 0}) {  // sec min hour mday mon(0-11) year-1900 wday yday isdst

@@ -2,6 +2,8 @@
 // check, and holds either every stream's old content or every stream's new content.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "commonobjects/platform/CompoundFile.h"
 #include "support/CfbBuilder.h"
 #include "support/FaultInjectingFile.h"
@@ -18,6 +20,7 @@ struct Scenario {
   const char* name;
   StreamContents before;
   StreamContents changes;  // streams the save creates or replaces
+  bool inPlace = false;    // the save writes them with WriteInPlace, large ones straight to the file
 };
 
 StreamContents After(const Scenario& scenario) {
@@ -42,20 +45,28 @@ class BorrowedFile : public RandomAccessFile {
   RandomAccessFile& file_;
 };
 
+StgStatus WriteContent(CompoundStream& stream, const Bytes& content, bool inPlace) {
+  if (inPlace) {
+    return stream.WriteInPlace(content.size(), [&content](uint8_t* at, uint64_t done, size_t length) {
+      std::copy_n(content.begin() + done, length, at);
+    });
+  }
+  uint32_t written = 0;
+  return stream.Write(content.data(), static_cast<uint32_t>(content.size()), &written);
+}
+
 // Opens a copy of `base` for writing through a fault-injecting file, writes the changes and
 // releases; *result receives the bytes as the fault left them.
-std::unique_ptr<FaultInjectingFile> Save(const Bytes& base, const StreamContents& changes,
-                                         FaultInjectingFile::Mode mode, int k, size_t cut,
-                                         std::shared_ptr<Bytes>* result) {
+std::unique_ptr<FaultInjectingFile> Save(const Bytes& base, const Scenario& scenario, FaultInjectingFile::Mode mode,
+                                         int k, size_t cut, std::shared_ptr<Bytes>* result) {
   *result = std::make_shared<Bytes>(base);
   auto fault = std::make_unique<FaultInjectingFile>(std::make_unique<MemoryFile>(*result), mode, k, cut);
   std::unique_ptr<CompoundStorage> storage;
   StgStatus status = CompoundStorage::Open(std::make_unique<BorrowedFile>(*fault), 0x12, &storage);
-  for (const auto& [name, content] : changes) {
+  for (const auto& [name, content] : scenario.changes) {
     std::unique_ptr<CompoundStream> stream;
-    uint32_t written = 0;
     if (status.IsOk()) status = storage->CreateStream(name, 0x1012, &stream);
-    if (status.IsOk()) status = stream->Write(content.data(), static_cast<uint32_t>(content.size()), &written);
+    if (status.IsOk()) status = WriteContent(*stream, content, scenario.inPlace);
   }
   if (status.IsOk()) status = storage->Release();
   if (mode == FaultInjectingFile::Mode::kCount) EXPECT_TRUE(status.IsOk()) << status.message;
@@ -88,7 +99,7 @@ void ExpectOldOrNew(const Scenario& scenario, const Bytes& bytes, const std::str
   EXPECT_TRUE(faulted || report.warnings.empty()) << what << ": " << testing::PrintToString(report.warnings);
   // The survivor takes the next save.
   std::shared_ptr<Bytes> resaved;
-  Save(bytes, scenario.changes, FaultInjectingFile::Mode::kCount, 0, 0, &resaved);
+  Save(bytes, scenario, FaultInjectingFile::Mode::kCount, 0, 0, &resaved);
   ASSERT_TRUE(testsupport::ReadCompoundFile(*resaved, &read).IsOk()) << what;
   EXPECT_EQ(read, After(scenario)) << what << ": the next save after the crash";
 }
@@ -96,7 +107,7 @@ void ExpectOldOrNew(const Scenario& scenario, const Bytes& bytes, const std::str
 void SweepEveryFault(const Scenario& scenario) {
   const Bytes base = testsupport::BuildCompoundFile(scenario.before);
   std::shared_ptr<Bytes> result;
-  const auto counted = Save(base, scenario.changes, FaultInjectingFile::Mode::kCount, 0, 0, &result);
+  const auto counted = Save(base, scenario, FaultInjectingFile::Mode::kCount, 0, 0, &result);
   ASSERT_GT(counted->Writes(), 0);
   ASSERT_EQ(counted->Syncs(), 2) << "a save syncs before and after the header";
   ExpectOldOrNew(scenario, *result, std::string(scenario.name) + ", no fault", false);
@@ -107,15 +118,15 @@ void SweepEveryFault(const Scenario& scenario) {
   for (int k = 1; k <= counted->Writes(); ++k) {
     const auto [offset, count] = counted->WriteLog()[k - 1];
     const std::string what = std::string(scenario.name) + ", write " + std::to_string(k);
-    Save(base, scenario.changes, FaultInjectingFile::Mode::kFailWrite, k, 0, &result);
+    Save(base, scenario, FaultInjectingFile::Mode::kFailWrite, k, 0, &result);
     ExpectOldOrNew(scenario, *result, what + " failing");
     for (size_t cut : CutPoints(offset, count)) {
-      Save(base, scenario.changes, FaultInjectingFile::Mode::kCutWrite, k, cut, &result);
+      Save(base, scenario, FaultInjectingFile::Mode::kCutWrite, k, cut, &result);
       ExpectOldOrNew(scenario, *result, what + " cut at " + std::to_string(cut));
     }
   }
   for (int k = 1; k <= counted->Syncs(); ++k) {
-    Save(base, scenario.changes, FaultInjectingFile::Mode::kFailSync, k, 0, &result);
+    Save(base, scenario, FaultInjectingFile::Mode::kFailSync, k, 0, &result);
     ExpectOldOrNew(scenario, *result, std::string(scenario.name) + ", sync " + std::to_string(k) + " failing");
   }
 }
@@ -139,14 +150,22 @@ TEST(CompoundFileCrashTest, AnInterruptedSaveLeavesTheOldOrTheNewFile) {
        {{"Small", {}}}},
   };
   for (const Scenario& scenario : scenarios) SweepEveryFault(scenario);
+  Scenario inPlace = scenarios[0];
+  inPlace.name = "the same, written in place";
+  inPlace.inPlace = true;
+  SweepEveryFault(inPlace);
 }
 
 TEST(CompoundFileCrashTest, AnInterruptedSaveOfAFileBeyondTheHeaderDifatLeavesTheOldOrTheNewFile) {
   // 7.5 MB need more FAT sectors than the header lists; the save adds enough to need a
   // second DIFAT sector's worth of change.
-  SweepEveryFault({"DIFAT",
-                   {{"Huge", PatternBytes(7500000, 1)}, {"Small", PatternBytes(500, 2)}},
-                   {{"Small", PatternBytes(700, 3)}, {"More", PatternBytes(300000, 4)}}});
+  Scenario scenario{"DIFAT",
+                    {{"Huge", PatternBytes(7500000, 1)}, {"Small", PatternBytes(500, 2)}},
+                    {{"Small", PatternBytes(700, 3)}, {"More", PatternBytes(300000, 4)}}};
+  SweepEveryFault(scenario);
+  scenario.name = "DIFAT, written in place: the new stream goes to the file in two pieces before the commit";
+  scenario.inPlace = true;
+  SweepEveryFault(scenario);
 }
 
 }  // namespace

@@ -180,14 +180,14 @@ TEST_F(CompoundFileTest, WriteInPlaceFillsTheStreamsOwnMemoryAsWriteWould) {
   const Bytes tail = PatternBytes(5000, 9);
   WriteStreams(PathOf("f.cfb"), 0x1012, {{"S", original}, {"T", PatternBytes(10, 1)}});
   const auto fillWith = [](const Bytes& bytes) {
-    return [&bytes](uint8_t* at) { std::copy(bytes.begin(), bytes.end(), at); };
+    return [&bytes](uint8_t* at, uint64_t done, size_t length) { std::copy_n(bytes.begin() + done, length, at); };
   };
   std::unique_ptr<CompoundStorage> storage;
   ASSERT_TRUE(CompoundStorage::Open(PathOf("f.cfb"), 0x12, &storage).IsOk());
   std::unique_ptr<CompoundStream> stream, readOnly;
   ASSERT_TRUE(storage->OpenStream("T", 0x10, &readOnly).IsOk());
   bool called = false;
-  EXPECT_EQ(readOnly->WriteInPlace(1, [&](uint8_t*) { called = true; }).code, StgStatus::kAccessDenied);
+  EXPECT_EQ(readOnly->WriteInPlace(1, [&](uint8_t*, uint64_t, size_t) { called = true; }).code, StgStatus::kAccessDenied);
   EXPECT_FALSE(called);
   ASSERT_TRUE(storage->OpenStream("S", 0x12, &stream).IsOk());
   const Bytes middle(10, 'z');
@@ -207,6 +207,89 @@ TEST_F(CompoundFileTest, WriteInPlaceFillsTheStreamsOwnMemoryAsWriteWould) {
   const StreamContents streams = ReadFile(PathOf("f.cfb"));
   EXPECT_EQ(streams.at("S"), expected);
   EXPECT_EQ(streams.at("T"), PatternBytes(10, 1));
+}
+
+TEST_F(CompoundFileTest, WriteInPlaceSendsANewLargeStreamToFreeSectorsThatOnlyTheCommitReaches) {
+  auto bytes = std::make_shared<Bytes>();
+  std::unique_ptr<CompoundStorage> storage;
+  ASSERT_TRUE(CompoundStorage::Create(std::make_unique<MemoryFile>(bytes), &storage).IsOk());
+  const Bytes big = PatternBytes(600007, 4);  // three pieces, the last one ending inside a sector
+  uint64_t next = 0;
+  const auto fill = [&](uint8_t* at, uint64_t done, size_t length) {
+    EXPECT_EQ(done, next) << "pieces out of order";
+    next = done + length;
+    std::copy_n(big.begin() + done, length, at);
+  };
+  std::unique_ptr<CompoundStream> stream, dropped;
+  ASSERT_TRUE(storage->CreateStream("Dropped", 0x1012, &dropped).IsOk());
+  ASSERT_TRUE(dropped->WriteInPlace(5000, fill).IsOk());
+  dropped.reset();
+  next = 0;
+  ASSERT_TRUE(storage->CreateStream("Big", 0x1012, &stream).IsOk());
+  ASSERT_TRUE(stream->WriteInPlace(big.size(), fill).IsOk());
+  EXPECT_EQ(next, big.size());
+  EXPECT_EQ(stream->Length(), big.size());
+  StreamContents read;
+  ASSERT_TRUE(testsupport::ReadCompoundFile(*bytes, &read).IsOk());
+  EXPECT_TRUE(read.empty()) << "the header reached new content before a commit";
+
+  // Read back before the commit, and changed again: the stream comes back into memory.
+  Bytes back(big.size());
+  uint32_t count = 0;
+  ASSERT_TRUE(stream->Seek(0).IsOk());
+  ASSERT_TRUE(stream->Read(back.data(), static_cast<uint32_t>(back.size()), &count).IsOk());
+  EXPECT_EQ(back, big);
+  ASSERT_TRUE(stream->Seek(300000).IsOk());
+  ASSERT_TRUE(stream->Write("xyz", 3, &count).IsOk());
+  ASSERT_TRUE(storage->CreateStream("Dropped", 0x1012, &dropped).IsOk());  // its sectors go back to the free ones
+  ASSERT_TRUE(dropped->Write("small", 5, &count).IsOk());
+  stream.reset();
+  dropped.reset();
+  ASSERT_TRUE(storage->Release().IsOk());
+
+  Bytes expected = big;
+  std::copy_n("xyz", 3, expected.begin() + 300000);
+  ASSERT_TRUE(testsupport::ReadCompoundFile(*bytes, &read).IsOk());
+  EXPECT_EQ(read, (StreamContents{{"Big", expected}, {"Dropped", {'s', 'm', 'a', 'l', 'l'}}}));
+  MemoryFile file(bytes);
+  CompoundFileReport report;
+  EXPECT_TRUE(CheckCompoundFile(file, &report)) << testing::PrintToString(report.errors);
+  EXPECT_TRUE(report.warnings.empty()) << testing::PrintToString(report.warnings);
+  EXPECT_LT(bytes->size(), big.size() + 16 * 1024) << "sectors written before the commit and dropped were not reused";
+}
+
+// AllocateChain must choose exactly the sectors that one Allocate per sector would (the
+// files written depend on it), whatever the working and committed states hold.
+TEST_F(CompoundFileTest, AChainAllocatedAtOnceTakesTheSectorsThatAllocatingOneByOneTakes) {
+  std::mt19937 rng(11);
+  cfb::CfbAllocationTable bulk(128), single(128);
+  std::vector<std::vector<uint32_t>> chains;
+  for (int step = 0; step < 400; ++step) {
+    const uint32_t choice = rng() % 8;
+    if (choice == 0) {
+      bulk.MarkCommitted();
+      single.MarkCommitted();
+    } else if (choice <= 2 && !chains.empty()) {
+      const size_t which = rng() % chains.size();
+      bulk.FreeChain(chains[which]);
+      single.FreeChain(chains[which]);
+      chains.erase(chains.begin() + static_cast<std::ptrdiff_t>(which));
+    } else {
+      const size_t count = rng() % 4 == 0 ? rng() % 600 : rng() % 20;  // long ones cross whole committed words
+      std::vector<uint32_t> one;
+      for (size_t i = 0; i < count; ++i) one.push_back(single.Allocate(cfb::kEndOfChain));
+      single.LinkChain(one);
+      ASSERT_EQ(bulk.AllocateChain(count), one) << "step " << step;
+      if (!one.empty()) chains.push_back(one);
+    }
+    ASSERT_EQ(bulk.Entries(), single.Entries()) << "step " << step;
+    ASSERT_EQ(bulk.DirtySectors(), single.DirtySectors()) << "step " << step;
+    if (rng() % 5 == 0) {
+      bulk.ClearDirty();
+      single.ClearDirty();
+    }
+  }
+  EXPECT_GT(bulk.Size(), 1000u) << "the sequence never grew the table far";
 }
 
 TEST_F(CompoundFileTest, NamesAreCheckedAndFoundWithoutRegardToCase) {
@@ -341,6 +424,15 @@ TEST_F(CompoundFileTest, Version4FilesWithLargeSectorsRead) {
     ASSERT_TRUE(container->CreateStream(0, cfb::NameFromAnsi(name), &node).IsOk());
     ASSERT_TRUE(container->WriteStream(node, 0, streams[name].data(), size).IsOk());
   }
+  const Bytes& inPlace = streams["v4 in place"] = PatternBytes(300001, 5);  // straight to 4096-byte sectors
+  uint32_t node = 0;
+  ASSERT_TRUE(container->CreateStream(0, cfb::NameFromAnsi("v4 in place"), &node).IsOk());
+  ASSERT_TRUE(container
+                  ->FillStream(node, 0, inPlace.size(),
+                               [&](uint8_t* at, uint64_t done, size_t length) {
+                                 std::copy_n(inPlace.begin() + static_cast<std::ptrdiff_t>(done), length, at);
+                               })
+                  .IsOk());
   ASSERT_TRUE(container->Close().IsOk());
   testsupport::CfbEditor header(*bytes);
   EXPECT_EQ(header.Get16(testsupport::kHeaderMajorVersion), 4);

@@ -7,13 +7,14 @@
 // working state freed it, so a commit never overwrites what the file on disk still needs;
 // MarkCommitted, called once a new header is durable, lets them go.
 //
-// Invariants: Size() is a whole number of table sectors; the dirty set names every table
+// Invariants: Size() is a whole number of table sectors; the dirty flags name every table
 // sector whose entries changed since ClearDirty. One thread at a time.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <set>
+#include <span>
 #include <vector>
 
 #include "commonobjects/platform/internal/CfbHeader.h"
@@ -28,7 +29,9 @@ enum class ChainEnd {
 
 class CfbAllocationTable {
  public:
-  explicit CfbAllocationTable(uint32_t entriesPerSector) : perSector_(entriesPerSector) {}
+  // entriesPerSector is a power of two (128 or 1024).
+  explicit CfbAllocationTable(uint32_t entriesPerSector)
+      : perSector_(entriesPerSector), perSectorShift_(std::countr_zero(entriesPerSector)) {}
 
   uint32_t EntriesPerSector() const { return perSector_; }
   size_t Size() const { return entries_.size(); }
@@ -52,29 +55,43 @@ class CfbAllocationTable {
   // kept from Allocate until the next MarkCommitted. extraUsed names sectors to keep as well
   // (those a file uses without marking them).
   void MarkCommitted(const std::vector<uint32_t>& extraUsed = {});
-  bool IsCommitted(uint32_t index) const { return index < committed_.size() && committed_[index]; }
+  bool IsCommitted(uint32_t index) const {
+    return (index >> 6) < committed_.size() && (committed_[index >> 6] >> (index & 63) & 1) != 0;
+  }
   // The lowest sector free both now and in the committed state, set to `value`.
   uint32_t Allocate(uint32_t value);
+  // count sectors chosen as count calls of Allocate would choose them, linked in that order
+  // as one chain (empty for 0).
+  std::vector<uint32_t> AllocateChain(size_t count);
   // Frees each sector of the chain in the working state.
-  void FreeChain(const std::vector<uint32_t>& chain);
+  void FreeChain(std::span<const uint32_t> chain);
   // Links chain[i] to chain[i + 1] and ends the chain.
-  void LinkChain(const std::vector<uint32_t>& chain);
+  void LinkChain(std::span<const uint32_t> chain);
   // One past the highest entry that is not free (0 when all are free).
   uint32_t UsedEnd() const;
 
-  const std::set<uint32_t>& DirtySectors() const { return dirty_; }
-  void ClearDirty() {
-    dirty_.clear();
-    lastDirty_ = kNoDirtySector;
-  }
+  // The table sectors whose entries changed since ClearDirty, in ascending order.
+  std::vector<uint32_t> DirtySectors() const;
+  bool AnyDirty() const { return anyDirty_; }
+  void ClearDirty();
 
  private:
+  // Grows the table by whole sectors to hold entry `index`.
+  void GrowTo(uint32_t index);
+  // Set for an entry inside the table, without the search bound's upkeep.
+  void Put(uint32_t index, uint32_t value) {
+    if (entries_[index] == value) return;
+    entries_[index] = value;
+    dirty_[index >> perSectorShift_] = 1;
+    anyDirty_ = true;
+  }
+
   uint32_t perSector_;
+  int perSectorShift_;
   std::vector<uint32_t> entries_;
-  std::vector<bool> committed_;
-  static constexpr uint32_t kNoDirtySector = 0xFFFFFFFF;
-  std::set<uint32_t> dirty_;
-  uint32_t lastDirty_ = kNoDirtySector;  // the table sector dirty_ received last
+  std::vector<uint64_t> committed_;  // one bit per entry, as MarkCommitted found them
+  std::vector<uint8_t> dirty_;       // one flag per table sector
+  bool anyDirty_ = false;
   uint32_t searchFrom_ = 0;  // no allocatable entry lies below it
 };
 

@@ -4,9 +4,10 @@
 //
 // Invariants:
 //  1. The file always holds a consistent compound file. Between commits new content lives
-//     in memory (CfbNode::pending); a commit writes it, and every FAT, mini FAT, DIFAT,
-//     directory and mini-stream sector it changes, into sectors that the committed header
-//     does not reach, syncs, writes the header, and syncs again.
+//     in memory (CfbNode::pending), or, for a large stream written whole in place, in
+//     sectors that the committed header does not reach (WriteThrough); a commit writes the
+//     rest, and every FAT, mini FAT, DIFAT, directory and mini-stream sector it changes,
+//     into such sectors too, syncs, writes the header, and syncs again.
 //  2. A sector (or mini sector) that the committed state uses is never written and never
 //     allocated, even after the working state freed it, until the next header is durable.
 //  3. Opening for writing refuses a file whose chains are not exactly as long as their
@@ -20,6 +21,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -64,6 +66,10 @@ class CfbContainer {
   // to where that range lies in its memory, for the caller to store every byte of it before
   // any other call on the container; the bytes of the range are unset until then.
   StgStatus ReserveStream(uint32_t node, uint64_t offset, size_t count, uint8_t** at);
+  // Writes [offset, offset + count) of a pending stream with the pieces that fill produces
+  // (CompoundStream::WriteInPlace): the whole content of an empty stream, when large, goes
+  // straight into free sectors (WriteThrough); anything else into the stream's memory.
+  StgStatus FillStream(uint32_t node, uint64_t offset, uint64_t count, const FillPiece& fill);
 
   // Makes every change durable (invariant 1). Nothing is written when nothing changed.
   StgStatus Commit();
@@ -96,6 +102,7 @@ class CfbContainer {
 
   // Writing (CfbCommit.cpp).
   void DropContent(uint32_t node);
+  StgStatus WriteThrough(uint32_t node, uint64_t count, const FillPiece& fill);
   StgStatus WritePendingStreams();
   StgStatus WriteMiniStream(const std::vector<uint32_t>& smallStreams);
   void ResizeMiniStream(std::vector<uint32_t>* chain, std::map<uint32_t, std::vector<uint8_t>>* images);
@@ -104,10 +111,11 @@ class CfbContainer {
   StgStatus WriteDirectory();
   void PlaceFat();
   StgStatus WriteFatAndDifat();
+  void EncodeFatSector(uint32_t j, uint8_t* out) const;
+  void EncodeDifatSector(uint32_t d, uint8_t* out) const;
   StgStatus WriteHeader();
-  StgStatus WriteSectors(const std::vector<uint32_t>& sectors, const uint8_t* data, size_t size);
+  StgStatus WriteSectors(std::span<const uint32_t> sectors, const uint8_t* data, size_t size);
   StgStatus WriteScattered(const std::map<uint32_t, std::vector<uint8_t>>& sectors);
-  std::vector<uint32_t> AllocateSectors(size_t count);
   void MarkDifatEntryDirty(size_t fatIndex);
   void AfterCommit();
 
@@ -133,7 +141,7 @@ class CfbContainer {
 // The sectors of a chain taken as runs of consecutive sector numbers: calls
 // visit(first index in chain, run length) for each.
 template <class Visit>
-void ForEachRun(const std::vector<uint32_t>& chain, size_t begin, size_t end, Visit visit) {
+void ForEachRun(std::span<const uint32_t> chain, size_t begin, size_t end, Visit visit) {
   size_t i = begin;
   while (i < end) {
     size_t j = i + 1;

@@ -47,7 +47,9 @@ struct CfbNode {
   std::vector<uint32_t> children;  // node numbers, in name order
 
   // Working state of a stream that was created or opened for writing since the last commit:
-  // its whole content, waiting to be written into free sectors by the commit.
+  // its whole content, waiting to be written into free sectors by the commit. A large stream
+  // written whole in place has none: its content went to free sectors at once, and its entry
+  // and the working FAT locate it (CfbContainer::WriteThrough).
   std::unique_ptr<StreamBytes> pending;
   int openCount = 0;  // open CompoundStream objects on this node (streams are exclusive)
 
