@@ -103,7 +103,8 @@ class CompoundStorage {
   virtual StgStatus Release() = 0;
   // Closes the file without committing, releasing its lock: every change since the last
   // commit is dropped and the file keeps its last committed state (a save that failed halfway
-  // leaves nothing of itself). For a child storage it only lets go of the child. Later
+  // leaves no stream of itself; large streams written in place may leave unreachable sectors
+  // at the end of the file, as a crash in a commit does, which the next save reuses). For a child storage it only lets go of the child. Later
   // Release and Abandon calls do nothing.
   virtual void Abandon() = 0;
   // Makes every change so far durable (see the header comment); nothing is written when

@@ -14,6 +14,7 @@
 #endif
 
 #include "commonobjects/eventstore/Notifications.h"
+#include "commonobjects/files/internal/StreamIo.h"
 #include "commonobjects/platform/ByteOrder.h"
 
 namespace commonobjects::files {
@@ -28,8 +29,6 @@ using platform::Store32;
 
 // Deflate expands at most 1032 bytes from one byte: stated counts beyond that are impossible.
 constexpr uint64_t kMaxInflateRatio = 1032;
-// Stream calls take 32-bit counts; larger transfers go in pieces of this size.
-constexpr uint32_t kLargestCall = 0x40000000;
 
 // The records of events[0, count) as five 32-bit stores each: marker, time, flags, the path
 // with proc and control, and the two values.
@@ -111,40 +110,6 @@ void EncodeRecordBytes(const CAutomationEvent* events, PathWidth width, uint64_t
     length -= part;
     skip = 0;
   }
-}
-
-// Writes all count bytes; false on any failure or short write.
-bool WriteAll(CompoundStream& stream, const uint8_t* data, uint64_t count) {
-  while (count > 0) {
-    const auto piece = static_cast<uint32_t>(std::min<uint64_t>(count, kLargestCall));
-    uint32_t written = 0;
-    if (!stream.Write(data, piece, &written).IsOk() || written != piece) return false;
-    data += piece;
-    count -= piece;
-  }
-  return true;
-}
-
-// Reads exactly count bytes; false on any failure or when the stream ends first.
-bool ReadAll(CompoundStream& stream, uint8_t* buffer, uint64_t count) {
-  while (count > 0) {
-    const auto piece = static_cast<uint32_t>(std::min<uint64_t>(count, kLargestCall));
-    uint32_t got = 0;
-    if (!stream.Read(buffer, piece, &got).IsOk() || got != piece) return false;
-    buffer += piece;
-    count -= piece;
-  }
-  return true;
-}
-
-// Whether the stream's stated length is really in the file. A damaged directory entry may
-// state gigabytes in a small file; reading the last byte first proves the length before a
-// buffer that large is allocated. Leaves the position at the start.
-bool LengthIsBacked(CompoundStream& stream, uint64_t length) {
-  uint8_t last = 0;
-  uint32_t got = 0;
-  return length == 0 || (stream.Seek(length - 1).IsOk() && stream.Read(&last, 1, &got).IsOk() && got == 1 &&
-                         stream.Seek(0).IsOk());
 }
 
 // Up to count bytes from the start of a named stream; -1 when it is missing or unreadable.
