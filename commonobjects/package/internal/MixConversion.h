@@ -8,7 +8,7 @@
 // Converted records start all 0; old words keep their meaning at their new place and the
 // fields an old layout lacks take the slot's fill word:
 //   20 -> 36 words: 0-4 <- 0-4, 9-23 <- 5-19, 5-8 and 24-35 fill
-//   27 -> 36 words: 0-4 <- 0-4, 9-31 <- 5-26, 5-8 fill, 32-35 stay 0
+//   27 -> 36 words: 0-4 <- 0-4, 9-30 <- 5-26, 5-8 fill, 31-35 stay 0
 //    4 ->  5 words: 0-3 <- 0-3, 4 fill
 #pragma once
 

@@ -40,7 +40,7 @@ struct LayoutRules {
 LayoutRules RulesFor(ControlRecordLayout layout) {
   switch (layout) {
     case ControlRecordLayout::kOldest: return {20, 36, {{0, 0, 5}, {5, 9, 15}}, {{5, 4}, {24, 12}}};
-    case ControlRecordLayout::kSecond: return {27, 36, {{0, 0, 5}, {5, 9, 23}}, {{5, 4}}};
+    case ControlRecordLayout::kSecond: return {27, 36, {{0, 0, 5}, {5, 9, 22}}, {{5, 4}}};
     case ControlRecordLayout::kSmallOld: return {4, 5, {{0, 0, 4}}, {{4, 1}}};
     default: return {36, 36, {{0, 0, 36}}, {}};
   }
