@@ -87,7 +87,7 @@ int RunConvert(const ConvertOptions& options) {
 void FillNewMix(CAutomationPackage& mix) {
   const int32_t paths = mix.GetMaxPaths();
   mix.SnapshotVersion.RemoveAll();
-  mix.SnapshotVersion.Add(static_cast<uint32_t>(MixLayout::CurrentSnapshotVersion(mix.GetPathsMode())));
+  mix.SnapshotVersion.Add(static_cast<uint32_t>(MixLayout::CurrentSnapshotVersion(mix.GetPathsMode(), mix.HasSmallSlots())));
   mix.LinkMap.SetSize(paths);
   for (int32_t p = 0; p < paths; ++p) mix.LinkMap[p] = static_cast<uint32_t>(p);
   mix.GangMap.SetSize(paths * paths);

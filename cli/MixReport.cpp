@@ -56,7 +56,7 @@ void PrintIdentity(const CAutomationPackage& mix, int32_t fileMode) {
   std::printf("Max paths:     events in mode %d (%s); this console in mode %d (%d paths)\n", fileMode,
               PathsModeName(fileMode), own, mix.GetMaxPaths());
   const PackageLoadReportStructure& report = mix.GetLoadReport();
-  const int32_t current = MixLayout::CurrentSnapshotVersion(mix.GetPathsMode());
+  const int32_t current = MixLayout::CurrentSnapshotVersion(mix.GetPathsMode(), mix.HasSmallSlots());
   if (mix.IsOldVersion()) {
     std::printf("Snapshot:      version %u: old, converted on load (current for mode %d: %d)\n", report.Version,
                 mix.GetPathsMode(), current);

@@ -24,6 +24,7 @@ constexpr uint32_t kLoadCode = 15;
 constexpr uint32_t kLoadEndCode = 17;
 constexpr int32_t kAfterSnapshotVersion = 3;
 constexpr int32_t kAfterControls = 35;
+constexpr size_t kArchivePaddingByte = 13;  // zero in a record, ignored when read
 
 std::string BlockLabel(int32_t number) { return "block " + std::to_string(number); }
 
@@ -86,8 +87,20 @@ class MixBlockReader {
   PackageLoadReportStructure& report_;
 };
 
-void WriteEvents(CCompressedAutoFile& file, const CAutomationEventArray& events) {
+// Block 1: the events as 16-byte archive records. Where an event's memory is its record but
+// for the padding byte, the array is written as it lies once every padding byte is 0 (a long
+// mix is not copied into a second buffer of 160 MB first; the padding bytes hold nothing).
+void WriteEvents(CCompressedAutoFile& file, CAutomationEventArray& events) {
   const size_t count = static_cast<size_t>(events.GetSize());
+  if (EventMemoryIsArchiveRecord()) {
+    auto* records = reinterpret_cast<unsigned char*>(events.GetData());
+    for (size_t i = 0; i < count; ++i) {
+      unsigned char& padding = records[i * kArchiveRecordBytes + kArchivePaddingByte];
+      if (padding != 0) padding = 0;  // stores only where needed: the pass stays a read
+    }
+    file.WriteBlock(MixLayout::kEventsBlock, records, count * kArchiveRecordBytes);
+    return;
+  }
   auto records = std::make_unique_for_overwrite<uint8_t[]>(count * kArchiveRecordBytes);
   EncodeArchiveRecords(events.GetData(), count, records.get());
   file.WriteBlock(MixLayout::kEventsBlock, records.get(), count * kArchiveRecordBytes);

@@ -22,7 +22,7 @@ constexpr uint32_t kFirstMode1Version = 19;
 }  // namespace
 
 uint32_t CAutomationPackage::TakeSnapshotVersion() {
-  const auto current = static_cast<uint32_t>(MixLayout::CurrentSnapshotVersion(GetPathsMode()));
+  const auto current = static_cast<uint32_t>(MixLayout::CurrentSnapshotVersion(GetPathsMode(), HasSmallSlots()));
   const uint32_t version = SnapshotVersion.IsEmpty() ? current : SnapshotVersion[0];
   OldVersion = version < current;
   // Records converted on loading are saved under the version that describes them.
@@ -32,7 +32,7 @@ uint32_t CAutomationPackage::TakeSnapshotVersion() {
 }
 
 void CAutomationPackage::ApplySnapshotUpgrade() {
-  const auto current = static_cast<uint32_t>(MixLayout::CurrentSnapshotVersion(GetPathsMode()));
+  const auto current = static_cast<uint32_t>(MixLayout::CurrentSnapshotVersion(GetPathsMode(), HasSmallSlots()));
   if (SnapshotAppendPending == 0 || SnapshotVersion.IsEmpty() || SnapshotVersion[0] >= current) return;
   SnapshotVersion.SetSize(1);
   SnapshotVersion[0] = current;

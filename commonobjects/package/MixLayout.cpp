@@ -57,12 +57,13 @@ int32_t StoredControlRecordBytes(uint32_t version, bool smallConsole) {
   return commonobjects::package::StoredControlRecordBytes(ControlLayoutForVersion(version, smallConsole), smallConsole);
 }
 
-int32_t CurrentSnapshotVersion(int32_t pathsMode) {
-  switch (pathsMode) {
-    case 1: return 28;
-    case 2: return 35;
-    default: return 18;
-  }
+int32_t CurrentSnapshotVersion(int32_t pathsMode, bool smallConsole) {
+  int32_t version = 18;
+  if (pathsMode == 1) version = 28;
+  if (pathsMode == 2) version = 35;
+  // A small console of mode 0 stamped 18 would have its records read as the 4-word layout
+  // at the next load, and converted again.
+  return smallConsole ? std::max(version, static_cast<int32_t>(kFirstSmallCurrentVersion)) : version;
 }
 
 }  // namespace MixLayout

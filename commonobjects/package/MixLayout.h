@@ -68,8 +68,10 @@ inline constexpr int32_t kFaderSummaryWords[2] = {6, 15};
 const char* GetBlockName(int32_t number);
 
 // ---- Snapshot versions: the data version of the stored control and route records ----
-// The version a mix of max paths mode 0, 1, 2 is written with: 18, 28, 35 (18 for any other mode).
-int32_t CurrentSnapshotVersion(int32_t pathsMode);
+// The version a mix of max paths mode 0, 1, 2 is written with: 18, 28, 35 (18 for any other
+// mode); on small consoles (types 1 and 6) at least 22, since no lower version describes their
+// 5-word control records.
+int32_t CurrentSnapshotVersion(int32_t pathsMode, bool smallConsole);
 // Below these versions the control records have an older layout (see doc/formats/mix-file.md):
 inline constexpr uint32_t kFirstSecondLayoutVersion = 16;  // large consoles: 20 words below, 27 words at 16 and 17
 inline constexpr uint32_t kFirstCurrentLayoutVersion = 18;  // large consoles: 36 words from here

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "commonobjects/eventstore/ArchiveRecords.h"
 #include "commonobjects/files/CompressedAutoFile.h"
 #include "commonobjects/files/internal/EventRecords.h"
 #include "commonobjects/package/AutomationPackage.h"
@@ -89,6 +90,10 @@ TEST_F(PackageStorageTest, StructuredSaveWritesEveryStreamOfTheMixAndLoadsItBack
 TEST_F(PackageStorageTest, CompressedSaveWritesTheMixBlocksAndHeaderAndLoadsItBack) {
   CAutomationPackage mix;
   FillSampleMix(mix, 5000);
+  // Padding bytes hold whatever a copy left there; records have byte 13 zero all the same.
+  for (int32_t i = 0; i < mix.GetSize(); i += 7) reinterpret_cast<unsigned char*>(&mix[i])[13] = 0xAB;
+  Bytes records(5000 * kArchiveRecordBytes);
+  EncodeArchiveRecords(mix.GetData(), 5000, records.data());
   mix.SetFileName(folder_.PathOf("reel1.cmx"));
   ASSERT_NE(mix.Save(1), 0);
 
@@ -98,6 +103,9 @@ TEST_F(PackageStorageTest, CompressedSaveWritesTheMixBlocksAndHeaderAndLoadsItBa
   EXPECT_EQ(file.MixPassA, 12);
   EXPECT_EQ(file.MixPassB, 34);
   EXPECT_EQ(file.PathsMode, 2);
+  Bytes block(records.size());
+  ASSERT_TRUE(file.ReadBlock(1, block.data(), block.size()));
+  EXPECT_EQ(block, records);
   std::vector<int32_t> blocks;
   for (const auto& slot : file.Slots) {
     if (slot.BlockNumber >= 0) blocks.push_back(slot.BlockNumber);
@@ -288,6 +296,49 @@ TEST_F(PackageStorageTest, ACompressedMixLoadsWhileAWriterHoldsItAndIsNeverWritt
   EXPECT_EQ(MixMembers(loaded), MixMembers(mix));
   writer.CloseFile();
   EXPECT_EQ(FileBytes(mix.GetFileName()), before);
+}
+
+// Small consoles of max paths mode 0: their control records have 5 words from snapshot 22 on,
+// above the mode's own version 18, so loading and saving must not take a version below 22.
+TEST(PackageStorageSmallConsoleTest, ConvertedAndCurrentRecordsSaveUnderAVersionThatDescribesThem) {
+  testsupport::TestConsole console(6);
+  testsupport::TempFolder folder("package-small");
+  CAutomationPackage mix;
+  FillSampleMix(mix, 100, 3);
+  EXPECT_EQ(mix.SnapshotVersion[0], 22u);
+  for (int compressed : {0, 1}) {
+    mix.SetFileName(folder.PathOf(compressed != 0 ? "current.cmx" : "current.mix"));
+    ASSERT_NE(mix.Save(compressed), 0);
+    CAutomationPackage loaded;
+    loaded.SetFileName(mix.GetFileName());
+    loaded.Load();
+    EXPECT_FALSE(loaded.GetLoadReport().ControlsConverted);
+    EXPECT_EQ(MixMembers(loaded), MixMembers(mix)) << "compressed " << compressed;
+  }
+
+  // Snapshot 15: 4-word records, converted once and saved as 22; a file without a version
+  // holds current records.
+  Bytes fileVersion(40, 0);
+  fileVersion[0] = 1, fileVersion[1] = 4;
+  const Bytes oldRecords = Words32({1, 2, 3, 4, 5, 6, 7, 8});
+  for (const bool versioned : {true, false}) {
+    testsupport::StreamContents streams = {{"File Version", fileVersion}, {"ModeCtlData", oldRecords}};
+    if (versioned) streams["SnapshotVersionVectorData"] = Words32({15});
+    const std::string path = folder.PathOf("old.mix");
+    WriteBytes(path, testsupport::BuildCompoundFile(streams));
+    CAutomationPackage old;
+    old.SetFileName(path);
+    old.Load();
+    const CRecordArray* mode = old.GetSlot(CAutomationPackage::SmallControl, 3);
+    const Bytes expected = versioned ? Words32({1, 2, 3, 4, 87381, 5, 6, 7, 8, 87381}) : Words32({1, 2, 3, 4, 5});
+    EXPECT_EQ(Bytes(mode->GetData(), mode->GetData() + mode->GetByteCount()), expected) << versioned;
+    ASSERT_EQ(old.Save(0), 1);
+    CAutomationPackage again;
+    again.SetFileName(path);
+    again.Load();
+    EXPECT_FALSE(again.GetLoadReport().ControlsConverted);
+    EXPECT_EQ(MixMembers(again), MixMembers(old)) << versioned;
+  }
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ void FillSampleMix(CAutomationPackage& mix, int32_t events, int32_t records) {
   for (int32_t p = 0; p + 1 < paths; p += 50) mix.GangMap[p * paths + p + 1] = static_cast<uint16_t>(p % 7);
   mix.FirstAutoRte.Add(77);
   mix.SnapshotVersion.RemoveAll();
-  mix.SnapshotVersion.Add(static_cast<uint32_t>(MixLayout::CurrentSnapshotVersion(mix.GetPathsMode())));
+  mix.SnapshotVersion.Add(static_cast<uint32_t>(MixLayout::CurrentSnapshotVersion(mix.GetPathsMode(), mix.HasSmallSlots())));
   mix.SetMixPass(12, 34);
 }
 
