@@ -45,10 +45,11 @@ Members LoadStructured(const Bytes& bytes) {
 Bytes SaveWithFault(CAutomationPackage& mix, const Bytes& base, Mode mode, int k, size_t cut, int* writes, int* syncs,
                     int* result, std::vector<std::pair<uint64_t, size_t>>* log = nullptr) {
   auto bytes = std::make_shared<Bytes>(base);
-  auto fault = std::make_unique<FaultInjectingFile>(std::make_unique<MemoryFile>(bytes), mode, k, cut);
-  FaultInjectingFile& counter = *fault;
+  FaultInjectingFile counter(std::make_unique<MemoryFile>(bytes), mode, k, cut);
   std::unique_ptr<CompoundStorage> storage;
-  *result = CompoundStorage::Open(std::move(fault), 0x12, &storage).IsOk() ? mix.SaveTo(*storage) : 0;
+  *result = CompoundStorage::Open(std::make_unique<testsupport::BorrowedFile>(counter), 0x12, &storage).IsOk()
+                ? mix.SaveTo(*storage)
+                : 0;
   *writes = counter.Writes();
   *syncs = counter.Syncs();
   if (log != nullptr) *log = counter.WriteLog();
@@ -103,10 +104,9 @@ TEST_F(PackageCrashTest, ACompressedSaveReportsEveryFaultSoTheOldFileIsNeverRepl
   CAutomationPackage mix;
   testsupport::FillSampleMix(mix, 40'000, 20);  // events in three chunks
   auto write = [&](Mode mode, int k, int* writes, int* syncs) {
-    auto fault = std::make_unique<FaultInjectingFile>(std::make_unique<MemoryFile>(), mode, k, 7);
-    FaultInjectingFile& counter = *fault;
+    FaultInjectingFile counter(std::make_unique<MemoryFile>(), mode, k, 7);
     CCompressedAutoFile file;
-    EXPECT_TRUE(file.OpenFile(std::move(fault)));
+    EXPECT_TRUE(file.OpenFile(std::make_unique<testsupport::BorrowedFile>(counter)));
     const int result = mix.SaveTo(file);
     file.CloseFile();
     *writes = counter.Writes();

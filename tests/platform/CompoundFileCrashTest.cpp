@@ -12,6 +12,7 @@ namespace commonobjects::platform {
 namespace {
 
 using testsupport::Bytes;
+using testsupport::BorrowedFile;
 using testsupport::FaultInjectingFile;
 using testsupport::PatternBytes;
 using testsupport::StreamContents;
@@ -28,22 +29,6 @@ StreamContents After(const Scenario& scenario) {
   for (const auto& [name, content] : scenario.changes) after[name] = content;
   return after;
 }
-
-// Lends a file that the test keeps to a storage that wants to own one.
-class BorrowedFile : public RandomAccessFile {
- public:
-  explicit BorrowedFile(RandomAccessFile& file) : file_(file) {}
-  FileStatus ReadAt(uint64_t offset, void* buffer, size_t count, size_t* bytesRead) override {
-    return file_.ReadAt(offset, buffer, count, bytesRead);
-  }
-  FileStatus WriteAt(uint64_t offset, const void* data, size_t count) override { return file_.WriteAt(offset, data, count); }
-  FileStatus Size(uint64_t* size) override { return file_.Size(size); }
-  FileStatus Sync() override { return file_.Sync(); }
-  std::string Name() const override { return file_.Name(); }
-
- private:
-  RandomAccessFile& file_;
-};
 
 StgStatus WriteContent(CompoundStream& stream, const Bytes& content, bool inPlace) {
   if (inPlace) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -48,6 +49,24 @@ class FaultInjectingFile : public commonobjects::platform::RandomAccessFile {
   int syncs_ = 0;
   bool dead_ = false;
   std::vector<std::pair<uint64_t, size_t>> log_;
+};
+
+// Lends a file that the test keeps (to count its writes afterwards) to a storage or a
+// compressed file that wants to own one.
+class BorrowedFile : public commonobjects::platform::RandomAccessFile {
+ public:
+  explicit BorrowedFile(commonobjects::platform::RandomAccessFile& file) : file_(file) {}
+  using FileStatus = commonobjects::platform::FileStatus;
+  FileStatus ReadAt(uint64_t offset, void* buffer, size_t count, size_t* bytesRead) override {
+    return file_.ReadAt(offset, buffer, count, bytesRead);
+  }
+  FileStatus WriteAt(uint64_t offset, const void* data, size_t count) override { return file_.WriteAt(offset, data, count); }
+  FileStatus Size(uint64_t* size) override { return file_.Size(size); }
+  FileStatus Sync() override { return file_.Sync(); }
+  std::string Name() const override { return file_.Name(); }
+
+ private:
+  commonobjects::platform::RandomAccessFile& file_;
 };
 
 }  // namespace testsupport
