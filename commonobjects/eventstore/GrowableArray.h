@@ -12,7 +12,9 @@
 // An allocation failure throws std::bad_alloc and leaves the array as it was.
 // A value passed by reference may be an element of the same array (Add(a[0]) is safe).
 // The array owns its buffer; copies are deep. Not thread-safe.
-// Elements must be trivially copyable (they move with memmove).
+// Plain elements (trivially copyable) move as bytes (memmove, realloc). Other elements (items
+// that own strings or records) are constructed, copied, moved and destroyed as objects:
+// exactly the elements [0, size) are alive; their move must not throw.
 #pragma once
 
 #include <algorithm>
@@ -26,7 +28,8 @@
 
 template <typename T>
 class CGrowableArray {
-  static_assert(std::is_trivially_copyable_v<T>, "elements move as bytes");
+  static constexpr bool kPlain = std::is_trivially_copyable_v<T>;
+  static_assert(kPlain || std::is_nothrow_move_constructible_v<T>, "growing moves elements");
   static_assert(alignof(T) <= alignof(std::max_align_t), "the buffer is plain malloc'd bytes");
 
  public:
@@ -44,7 +47,7 @@ class CGrowableArray {
     }
     return *this;
   }
-  virtual ~CGrowableArray() = default;
+  virtual ~CGrowableArray() { Destroy(0, size_); }
 
   int32_t GetSize() const { return size_; }
   int32_t GetCapacity() const { return capacity_; }
@@ -70,6 +73,7 @@ class CGrowableArray {
   void SetSize(int32_t n, int32_t growBy = -1) {
     const int32_t newGrowBy = growBy >= 0 ? growBy : growBy_;
     if (n <= 0) {
+      Destroy(0, size_);
       storage_.reset();
       data_ = nullptr;
       size_ = capacity_ = allocated_ = 0;
@@ -78,16 +82,24 @@ class CGrowableArray {
     }
     if (n > capacity_) Grow(GrownCapacity(n, newGrowBy));
     growBy_ = newGrowBy;
-    if (n > size_) std::fill(data_ + size_, data_ + n, T{});
+    if (n > size_) {
+      if constexpr (kPlain) {
+        std::fill(data_ + size_, data_ + n, T{});
+      } else {
+        std::uninitialized_value_construct(data_ + size_, data_ + n);
+      }
+    } else {
+      Destroy(n, size_);
+    }
     size_ = n;
   }
 
   // Writes element i, growing the array to i + 1 elements when i is past the end.
   void SetAtGrow(int32_t i, const T& value) {
     if (i >= size_) {
-      const T copy = value;  // value may live in the buffer that growing replaces
+      T copy = value;  // value may live in the buffer that growing replaces
       SetSize(i + 1);
-      data_[i] = copy;
+      data_[i] = std::move(copy);
     } else {
       data_[i] = value;
     }
@@ -97,7 +109,11 @@ class CGrowableArray {
   int32_t Add(const T& value) {
     const int32_t i = size_;
     if (i < capacity_) {  // the common case: room left, nothing to zero first
-      data_[i] = value;
+      if constexpr (kPlain) {
+        data_[i] = value;
+      } else {
+        ::new (static_cast<void*>(data_ + i)) T(value);
+      }
       size_ = i + 1;
     } else {
       SetAtGrow(i, value);
@@ -115,8 +131,12 @@ class CGrowableArray {
     } else {
       const int32_t oldSize = size_;
       SetSize(size_ + count);
-      std::memmove(static_cast<void*>(data_ + i + count), data_ + i,
-                   sizeof(T) * static_cast<size_t>(oldSize - i));
+      if constexpr (kPlain) {
+        std::memmove(static_cast<void*>(data_ + i + count), data_ + i,
+                     sizeof(T) * static_cast<size_t>(oldSize - i));
+      } else {
+        std::move_backward(data_ + i, data_ + oldSize, data_ + oldSize + count);
+      }
     }
     std::fill(data_ + i, data_ + i + count, copy);
   }
@@ -126,9 +146,14 @@ class CGrowableArray {
     if (count <= 0) return;
     const int32_t tail = size_ - (i + count);
     if (tail > 0) {
-      std::memmove(static_cast<void*>(data_ + i), data_ + i + count,
-                   sizeof(T) * static_cast<size_t>(tail));
+      if constexpr (kPlain) {
+        std::memmove(static_cast<void*>(data_ + i), data_ + i + count,
+                     sizeof(T) * static_cast<size_t>(tail));
+      } else {
+        std::move(data_ + i + count, data_ + size_, data_ + i);
+      }
     }
+    Destroy(size_ - count, size_);
     size_ -= count;
   }
 
@@ -140,8 +165,7 @@ class CGrowableArray {
     const int32_t count = other.size_;
     if (count > 0) {
       SetSize(size_ + count);  // other may be *this: its count was taken before growing
-      std::memcpy(static_cast<void*>(data_ + first), other.data_,
-                  sizeof(T) * static_cast<size_t>(count));
+      CopyElements(other.data_, count, data_ + first);
     }
     return first;
   }
@@ -173,12 +197,45 @@ class CGrowableArray {
   // pages instead of being copied). Elements past the size stay uninitialised until they
   // become valid, when they are zeroed. On failure the old buffer stays.
   void Reallocate(int32_t elements) {
-    void* fresh = std::realloc(storage_.get(), sizeof(T) * static_cast<size_t>(elements));
+    if constexpr (!kPlain) {
+      RelocateObjects(elements);
+    } else {
+      void* fresh = std::realloc(storage_.get(), sizeof(T) * static_cast<size_t>(elements));
+      if (fresh == nullptr) throw std::bad_alloc();
+      static_cast<void>(storage_.release());  // realloc has taken it over
+      storage_.reset(static_cast<std::byte*>(fresh));
+      data_ = static_cast<T*>(fresh);
+      allocated_ = elements;
+    }
+  }
+
+  // Objects cannot move under realloc: they are moved into a fresh buffer one by one.
+  void RelocateObjects(int32_t elements) {
+    std::unique_ptr<std::byte, FreeBuffer> fresh(
+        static_cast<std::byte*>(std::malloc(sizeof(T) * static_cast<size_t>(elements))));
     if (fresh == nullptr) throw std::bad_alloc();
-    static_cast<void>(storage_.release());  // realloc has taken it over
-    storage_.reset(static_cast<std::byte*>(fresh));
-    data_ = static_cast<T*>(fresh);
+    T* moved = reinterpret_cast<T*>(fresh.get());
+    std::uninitialized_move(data_, data_ + size_, moved);
+    std::destroy(data_, data_ + size_);
+    storage_ = std::move(fresh);
+    data_ = moved;
     allocated_ = elements;
+  }
+
+  // Ends the lives of the elements [first, last); plain elements have none to end.
+  void Destroy(int32_t first, int32_t last) {
+    if constexpr (!kPlain) {
+      if (first < last) std::destroy(data_ + first, data_ + last);
+    }
+  }
+
+  // Assigns count elements over live (or, for plain elements, zeroed) ones.
+  static void CopyElements(const T* from, int32_t count, T* to) {
+    if constexpr (kPlain) {
+      std::memcpy(static_cast<void*>(to), from, sizeof(T) * static_cast<size_t>(count));
+    } else {
+      std::copy(from, from + count, to);
+    }
   }
 
   // Builds the copy apart and swaps it in, so a failed allocation leaves *this as it was.
@@ -187,8 +244,7 @@ class CGrowableArray {
     copy.growBy_ = other.growBy_;
     if (other.size_ > 0) {
       copy.SetSize(other.size_);
-      std::memcpy(static_cast<void*>(copy.data_), other.data_,
-                  sizeof(T) * static_cast<size_t>(other.size_));
+      CopyElements(other.data_, other.size_, copy.data_);
     }
     Swap(copy);
   }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "commonobjects/eventstore/AutomationEvent.h"
@@ -105,6 +107,59 @@ TEST(GrowableArrayTest, CopiesAreIndependentAndKeepTheGrowBy) {
   EXPECT_EQ(a[0], 6);
   a.Append(a);
   EXPECT_EQ(Values(a), (std::vector<int32_t>{6, 0, 0, 6, 0, 0}));
+}
+
+// An element that owns memory, as edit items do, and counts the living ones.
+struct OwningItem {
+  static inline int alive = 0;
+  std::string name;
+  std::unique_ptr<int32_t> value;
+  OwningItem() { ++alive; }
+  explicit OwningItem(int32_t v) : name("item " + std::to_string(v)), value(std::make_unique<int32_t>(v)) { ++alive; }
+  OwningItem(const OwningItem& o) : name(o.name), value(o.value ? std::make_unique<int32_t>(*o.value) : nullptr) { ++alive; }
+  OwningItem(OwningItem&& o) noexcept : name(std::move(o.name)), value(std::move(o.value)) { ++alive; }
+  OwningItem& operator=(const OwningItem& o) { return *this = OwningItem(o); }
+  OwningItem& operator=(OwningItem&&) noexcept = default;
+  ~OwningItem() { --alive; }
+  int32_t Get() const { return value ? *value : -1; }
+};
+
+std::vector<int32_t> Values(const CGrowableArray<OwningItem>& array) {
+  std::vector<int32_t> out;
+  for (const OwningItem& item : array) out.push_back(item.Get());
+  return out;
+}
+
+TEST(GrowableArrayTest, ObjectElementsLiveExactlyWhileInTheArrayAndGrowByTheSameRule) {
+  {
+    CGrowableArray<OwningItem> items;
+    std::vector<int32_t> seen;
+    for (int32_t i = 0; i < 300; ++i) {
+      const int32_t before = items.GetCapacity();
+      items.Add(OwningItem(i));
+      if (items.GetCapacity() != before) seen.push_back(items.GetCapacity());
+    }
+    EXPECT_EQ(seen, RuleCapacities(300, 0));
+    EXPECT_EQ(OwningItem::alive, 300);
+    EXPECT_EQ(items[299].name, "item 299");
+
+    items.SetAtGrow(302, items[0]);  // from the array itself, across a reallocation
+    items.InsertAt(1, items[2], 2);
+    items.RemoveAt(0, 299);
+    EXPECT_EQ(Values(items), (std::vector<int32_t>{297, 298, 299, -1, -1, 0}));
+    EXPECT_EQ(OwningItem::alive, 6);
+
+    CGrowableArray<OwningItem> copy = items;  // deep: the copy owns its own values
+    *copy[0].value = 7;
+    copy.Append(copy);
+    EXPECT_EQ(items[0].Get(), 297);
+    EXPECT_EQ(Values(copy), (std::vector<int32_t>{7, 298, 299, -1, -1, 0, 7, 298, 299, -1, -1, 0}));
+    items.SetSize(2);
+    EXPECT_EQ(OwningItem::alive, 14);
+    items = std::move(copy);
+    EXPECT_EQ(OwningItem::alive, 12);
+  }
+  EXPECT_EQ(OwningItem::alive, 0);
 }
 
 }  // namespace
