@@ -54,7 +54,9 @@ class CEDLReader {
     kOtherLine = 16,
   };
 
-  // What the last ReadEvent made of its event line.
+  // What the last ReadEvent made of its event line. A rejected track field leaves the
+  // transition and the reel unread, but the line's times still place an edit; the other
+  // failures place none.
   enum EventResult : int32_t {
     kEventRead = 0,
     kTooFewFields,       // fewer than 4 fields once a trailing track field is moved
@@ -94,8 +96,8 @@ class CEDLReader {
   // when the line yields an edit, the source start (source in), destination start (record
   // in) and both lengths (record out - record in) in frames at the frame rate of the
   // header's settings (drop-frame counted as such once the drop-frame state is 0).
-  // tc is cleared first, so a line that yields nothing never carries an earlier line's
-  // times; GetEventResult() tells what the line yielded. Binary: the record's source start,
+  // tc, the starts and the lengths are cleared first, so a line that yields nothing never
+  // carries an earlier line's times; GetEventResult() tells what the line yielded. Binary: the record's source start,
   // record start and length (also the source length) and the detail.
   int32_t ReadEvent(CEDLTimecodeBlock& tc, CSourceDestItem& source, CSourceDestItem& dest);
 
@@ -118,8 +120,8 @@ class CEDLReader {
   bool IsBinary() const { return Binary; }
   bool HasOldHeader() const { return OldHeader; }
   int32_t GetEventResult() const { return LastEventResult; }
-  // Whether the last event read yields an edit.
-  bool EventYieldsEdit() const { return LastEventResult == kEventRead; }
+  // Whether the last event read places an edit (its starts and lengths are set).
+  bool EventYieldsEdit() const { return LastEventResult == kEventRead || LastEventResult == kTrackRejected; }
 
  private:
   bool ReadLine();
@@ -127,7 +129,6 @@ class CEDLReader {
   int32_t ReadBinaryEvent(CSourceDestItem& source, CSourceDestItem& dest);
   int32_t ReadTextEvent(CEDLTimecodeBlock& tc, CSourceDestItem& source, CSourceDestItem& dest);
   int32_t ParseEventLine(CEDLTimecodeBlock& tc, CSourceDestItem& source, CEDLEditDetail& detail);
-  bool ReadTrackField(std::string field, CEDLEditDetail& detail) const;
   void ReadTimecode(std::string field, int32_t timecode[4]);
   int32_t FramesOf(const int32_t timecode[4]) const;
 

@@ -1,0 +1,175 @@
+#include "commonobjects/conform/internal/EDLText.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace commonobjects::conform {
+namespace {
+
+constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
+
+bool Contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
+
+void RemoveAll(std::string& text, std::string_view characters) {
+  text.erase(std::remove_if(text.begin(), text.end(),
+                            [&](char c) { return characters.find(c) != std::string_view::npos; }),
+             text.end());
+}
+
+// "CMX340", "CMX3400".
+void ReadLetterCodes(std::string& field, CEDLEditDetail& detail) {
+  if (field == "NONE") {
+    field.clear();
+    return;
+  }
+  if (Contains(field, "AA")) {
+    detail.TrackMask |= 3;
+    RemoveAll(field, "A");
+  }
+  if (Contains(field, "A2")) {
+    detail.TrackMask |= 1;  // "A2" is read as the first track
+    RemoveAll(field, "2A");
+  }
+  if (Contains(field, "A") && !Contains(field, "AUD")) {
+    detail.TrackMask |= 1;
+    RemoveAll(field, "A");
+  }
+  if (Contains(field, "B")) {
+    detail.TrackMask |= 1;
+    detail.Video = 1;
+    RemoveAll(field, "B");
+  }
+  if (Contains(field, "AUD")) {
+    RemoveAll(field, "AUD");
+    if (Contains(field, "3")) {
+      detail.TrackMask |= 4;
+      RemoveAll(field, "3");
+    }
+    if (Contains(field, "4")) {
+      detail.TrackMask |= 8;
+      RemoveAll(field, "4");
+    }
+  }
+}
+
+// "SONY_BVE9000", "AVID".
+void ReadDigitCodes(std::string& field, CEDLEditDetail& detail) {
+  RemoveAll(field, "A");
+  for (char digit = '1'; digit <= '9'; ++digit) {
+    if (field.find(digit) != std::string::npos) {
+      detail.TrackMask |= 1u << (digit - '1');
+      RemoveAll(field, std::string_view(&digit, 1));
+    }
+  }
+  RemoveAll(field, "B");
+  field = Trim(field);
+  if (field == "UD") field.clear();
+}
+
+// "GVG".
+void ReadNumberedAudioCodes(std::string& field, CEDLEditDetail& detail) {
+  RemoveAll(field, "A");
+  static constexpr struct { char digit; uint32_t mask; } kTracks[] = {{'1', 1}, {'2', 2}, {'3', 4}, {'4', 8}};
+  for (const auto& track : kTracks) {
+    if (field.find(track.digit) != std::string::npos) {
+      detail.TrackMask |= track.mask;
+      RemoveAll(field, std::string_view(&track.digit, 1));
+    }
+  }
+}
+
+}  // namespace
+
+std::string Trim(std::string_view text) {
+  const size_t first = text.find_first_not_of(kWhiteSpace);
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(kWhiteSpace) - first + 1));
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+int32_t ReadDecimal(std::string_view text) {
+  size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t{INT32_MAX} + 1);
+  }
+  if (negative) value = -value;
+  return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+std::vector<std::string> SplitEventLine(std::string_view line) {
+  std::string kept(line);
+  RemoveAll(kept, "*\x0F");
+  const std::string trimmed = Trim(kept);
+  std::vector<std::string> fields;
+  size_t at = 0;
+  while (at < trimmed.size()) {
+    const size_t end = std::min(trimmed.find(' ', at), trimmed.size());
+    if (end > at) fields.push_back(trimmed.substr(at, end - at));
+    at = end + 1;
+  }
+  return fields;
+}
+
+void MoveTrailingTrackField(std::vector<std::string>& fields) {
+  if (fields.empty() || Contains(fields.back(), ":")) return;
+  const std::string trailing = fields.back();
+  if (Contains(trailing, "A3") || Contains(trailing, "A4")) {
+    if (fields.size() > 2 && (Contains(fields[2], "V") || Contains(fields[2], "A"))) {
+      fields[2] += trailing;
+    } else if (fields.size() >= 2) {
+      fields.insert(fields.begin() + 2, trailing);
+    }
+  }
+  fields.pop_back();
+}
+
+bool ReadTrackField(std::string field, int32_t format, CEDLEditDetail& detail) {
+  RemoveAll(field, "/");
+  if (Contains(field, "V")) {
+    detail.Video = 1;
+    RemoveAll(field, "V");
+  }
+  switch (format) {
+    case 2:
+    case 3: ReadLetterCodes(field, detail); break;
+    case 4:
+    case 6: ReadDigitCodes(field, detail); break;
+    case 5: ReadNumberedAudioCodes(field, detail); break;
+    default: break;
+  }
+  field = Trim(field);
+  return field.empty() || EqualsIgnoringCase(field, "none");
+}
+
+bool ReadTimecodeField(std::string field, int32_t timecode[4]) {
+  std::fill(timecode, timecode + 4, 0);
+  if (field.size() < 4) {
+    timecode[0] = -1;
+    return false;
+  }
+  const bool dropFrame = Contains(field, ";") || Contains(field, ",");
+  std::replace_if(field.begin(), field.end(), [](char c) { return c == ';' || c == ',' || c == '.'; }, ':');
+  std::vector<std::string_view> parts;
+  std::string_view rest(field);
+  while (!rest.empty()) {
+    const size_t end = std::min(rest.find(':'), rest.size());
+    if (end > 0) parts.push_back(rest.substr(0, end));
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+  const size_t n = parts.size();
+  if (n >= 1) timecode[3] = ReadDecimal(parts[n - 1]);
+  if (n >= 2) timecode[2] = ReadDecimal(parts[n - 2]);
+  if (n >= 3) timecode[1] = ReadDecimal(parts[n - 3]);
+  if (n > 3) timecode[0] = ReadDecimal(parts[0]);
+  return dropFrame;
+}
+
+}  // namespace commonobjects::conform
