@@ -105,8 +105,9 @@ TEST(CutListReaderTest, FootageIsFeetPlusTwoDigitFramesAtTheFramesPerFoot) {
 
   // Built without settings, the reader counts at the registry's frames per foot.
   testsupport::TestConsole console;
-  console.Set(CTimecodeSettings::kTimecodeKey, CTimecodeSettings::kFilmFramesPerFootName,
-              commonobjects::platform::RegistryValue::String("20"));
+  console.Store().SetValue(HKEY_CURRENT_USER, CTimecodeSettings::kTimecodeKey,
+                           CTimecodeSettings::kFilmFramesPerFootName,
+                           commonobjects::platform::RegistryValue::String("20"));
   WriteBytes(path, Report("1.  12+08  1+00  DELETE\r\n"));
   CCutListReader fromRegistry;
   ASSERT_TRUE(fromRegistry.Read(path));
