@@ -1,12 +1,9 @@
-// Fuzz target: the change list, in both text layouts and the binary form.
-//
-// The first byte picks the form: 0 the binary form (the magic goes first, the rest follows
-// it), 1 a text report named ".cut" (layout 0 first), 2 one named ".txt" (layout 1 first);
-// other values as their remainder by 3. A read succeeds exactly when it keeps a change, keeps
-// no no-change entry, and says where it stopped when it fails. What reads is converted to
-// the binary edit list, which must be written and read back in whole pairs. Counts and name
-// lengths larger than the file must be refused, never allocated (ASan's allocation limit
-// catches them).
+// What the change-list fuzz targets check of every read: a read succeeds exactly when it
+// keeps a change, keeps no no-change entry, and says where it stopped when it fails. What
+// reads is converted to the binary edit list, which must be written and read back in whole
+// pairs.
+#pragma once
+
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -17,9 +14,10 @@
 #include "commonobjects/conform/SourceDestItem.h"
 #include "commonobjects/platform/MemoryRegistryStore.h"
 
-namespace {
+namespace fuzzing {
 
-void CheckRead(CCutListReader& reader, bool read) {
+
+inline void CheckRead(CCutListReader& reader, bool read) {
   if (read != !reader.GetChanges().empty()) std::abort();
   if (!read && reader.GetFailureStage() != CCutListReader::kFailedAfterOpening &&
       reader.GetFailureStage() != CCutListReader::kFailedInChanges) {
@@ -32,24 +30,17 @@ void CheckRead(CCutListReader& reader, bool read) {
   }
 }
 
-}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+
+// Reads the change list at path and checks it (above).
+inline void CheckChangeList(const std::string& path) {
   static const commonobjects::platform::ScopedRegistryOverride registry(
       std::make_shared<commonobjects::platform::MemoryRegistryStore>());
-  static fuzzing::FuzzFile binary(".cut");
-  static fuzzing::FuzzFile layout0(".cut");
-  static fuzzing::FuzzFile layout1(".TXT");
-  static fuzzing::FuzzFile edl(".edl");
-  if (size < 1) return 0;
-  const int form = data[0] % 3;
-  const std::string& path = form == 0   ? binary.Write(CCutListReader::kMagic, data + 1, size - 1)
-                            : form == 1 ? layout0.Write("", data + 1, size - 1)
-                                        : layout1.Write("", data + 1, size - 1);
+  static FuzzFile edl(".edl");
   CCutListReader reader;
   const bool read = reader.Read(path);
   CheckRead(reader, read);
-  if (!read) return 0;
+  if (!read) return;
 
   if (!ConvertCutListToEDL(reader, "FUZZ.aut", edl.Path())) std::abort();
   CGrowableArray<CSourceDestItem> items;
@@ -57,5 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // At most a lead-in and one placed pair per change, and the tail.
   const size_t most = 2 * (2 * reader.GetChanges().size() + 1);
   if (items.GetSize() % 2 != 0 || static_cast<size_t>(items.GetSize()) > most) std::abort();
-  return 0;
 }
+
+}  // namespace fuzzing
