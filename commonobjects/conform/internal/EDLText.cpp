@@ -12,7 +12,7 @@ bool Contains(const std::string& text, std::string_view part) { return text.find
 
 void RemoveAll(std::string& text, std::string_view characters) {
   text.erase(std::remove_if(text.begin(), text.end(),
-                            [&](char c) { return characters.find(c) != std::string_view::npos; }),
+                            [&](char c) { return std::find(characters.begin(), characters.end(), c) != characters.end(); }),
              text.end());
 }
 
@@ -112,7 +112,7 @@ int32_t ReadDecimal(std::string_view text) {
 
 std::vector<std::string> SplitEventLine(std::string_view line) {
   std::string kept;
-  if (line.find_first_of("*\x0F") != std::string_view::npos) {
+  if (std::any_of(line.begin(), line.end(), [](char c) { return c == '*' || c == '\x0F'; })) {
     kept.assign(line);
     RemoveAll(kept, "*\x0F");
     line = kept;
@@ -170,11 +170,14 @@ bool ReadTimecodeField(std::string_view field, int32_t timecode[4]) {
   }
   // Parts are separated by runs of ":", ";", "," and "."; the last is frames, the ones
   // before it seconds and minutes, and the first hours when there are more than three.
-  constexpr std::string_view kSeparators = ":;,.";
+  auto isSeparator = [](char c) { return c == ':' || c == ';' || c == ',' || c == '.'; };
   std::string_view firstPart, lastThree[3];
   size_t parts = 0;
+  bool dropFrame = false;
   for (size_t at = 0; at < field.size();) {
-    const size_t end = std::min(field.find_first_of(kSeparators, at), field.size());
+    size_t end = at;
+    while (end < field.size() && !isSeparator(field[end])) ++end;
+    if (end < field.size()) dropFrame = dropFrame || field[end] == ';' || field[end] == ',';
     if (end > at) {
       const std::string_view part = field.substr(at, end - at);
       if (parts++ == 0) firstPart = part;
@@ -186,7 +189,7 @@ bool ReadTimecodeField(std::string_view field, int32_t timecode[4]) {
   }
   for (size_t i = 0; i < 3 && i < parts; ++i) timecode[3 - i] = ReadDecimal(lastThree[2 - i]);
   if (parts > 3) timecode[0] = ReadDecimal(firstPart);
-  return field.find_first_of(";,") != std::string_view::npos;
+  return dropFrame;
 }
 
 }  // namespace commonobjects::conform
