@@ -4,6 +4,7 @@
 
 #include "Commands.h"
 #include "EditCommand.h"
+#include "EdlCommand.h"
 #include "FileCommands.h"
 #include "MixCommands.h"
 #include "StateCommands.h"
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
   mixauto::AddOldValuesCommand(app);
   mixauto::AddTranslateCommand(app);
   mixauto::AddEditCommand(app);
+  mixauto::AddEdlCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
