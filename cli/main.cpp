@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "Commands.h"
+#include "CutListCommand.h"
 #include "EditCommand.h"
 #include "EdlCommand.h"
 #include "FileCommands.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
   mixauto::AddTranslateCommand(app);
   mixauto::AddEditCommand(app);
   mixauto::AddEdlCommand(app);
+  mixauto::AddCutListCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
