@@ -217,7 +217,8 @@ void PrintListing(const EdlListing& listing) {
   }
   std::printf("\nEvents (starts and lengths in automation units, as conform places them):\n");
   events.Print();
-  std::printf("\n%zu event %s, %d placing an edit.\n", listing.rows.size(), listing.binary ? "records" : "lines",
+  const char* what = listing.binary ? "record" : "line";
+  std::printf("\n%zu event %s%s, %d placing an edit.\n", listing.rows.size(), what, listing.rows.size() == 1 ? "" : "s",
               edits);
 }
 
