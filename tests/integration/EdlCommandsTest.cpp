@@ -1,12 +1,11 @@
-// mixauto edl and cutlist, run as a user runs them: edl on real edit lists, on lists written
-// here in the text and binary forms and on files it must refuse; cutlist on the sample change
-// lists, on a binary one built here, on the edit list it writes and on files it must refuse. The tool reads a missing
-// registry (console type 3, 1/100 s units, 24 frames per second); the test process reads the same settings.
+// mixauto edl and cutlist, run as a user runs them, on the sample lists, on lists written here
+// and on files they must refuse. The tool reads a missing registry (console type 3, 1/100 s
+// units, 24 frames per second); the test process reads the same settings.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
+#include <utility>
 
 #include "commonobjects/conform/CutListChange.h"
 #include "commonobjects/conform/EDLReader.h"
@@ -32,11 +31,6 @@ class EdlCommandsTest : public testsupport::EventFileToolTest {
                                 "' " + arguments + " | python3 -c 'import json,sys; d=json.load(sys.stdin); " + script +
                                 "' 2>&1");
   }
-
-  std::string WriteText(const std::string& name, const std::string& text) {
-    std::ofstream(folder.PathOf(name), std::ios::binary) << text;
-    return folder.PathOf(name);
-  }
 };
 
 // The units of every pair the library's own reader makes of a file, as "source,dest,length ".
@@ -59,8 +53,6 @@ TEST_F(EdlCommandsTest, TextListShowsEachEventWithItsTimecodesAndTheUnitsConform
   EXPECT_TRUE(HasSqueezed(output, "Drop-frame no")) << output;
   // 01:00:06:18 is 86562 frames at 24 fps: 360675 units; 30 frames are 125.
   EXPECT_TRUE(HasSqueezed(output, "1 ABC0000. V C 01:00:06:18 01:04:11:17 01:04:12:23 360675 385171 125")) << output;
-  EXPECT_TRUE(HasSqueezed(output, "3 ABC0020. V D 01:00:06:22 01:04:15:02 01:04:18:11 ")) << output;
-  EXPECT_TRUE(HasSqueezed(output, "60 ABC0050. V C 01:00:12:06 01:04:25:23 01:04:31:14 ")) << output;
   EXPECT_TRUE(Has(output, "8 event lines, 8 placing an edit.")) << output;
 
   // Every pair in units is the one the library's reader hands conform.
@@ -74,29 +66,18 @@ TEST_F(EdlCommandsTest, TextListShowsEachEventWithItsTimecodesAndTheUnitsConform
   }
 }
 
-TEST_F(EdlCommandsTest, JsonIsValidForEverySampleListWhateverItsBytes) {
-  for (const auto& entry : std::filesystem::directory_iterator(kEdlFolder)) {
-    if (entry.path().filename() == "PROVENANCE.txt") continue;
-    for (const char* format : {"QRX", "AVID"}) {
-      const auto [status, output] =
-          RunJson("edl '" + entry.path().string() + "' --json --format " + format, "print(len(d[\"events\"]))");
-      EXPECT_EQ(status, 0) << entry.path() << " " << format << "\n" << output;
-    }
-  }
-}
-
 TEST_F(EdlCommandsTest, LinesThatPlaceNoEditSayWhyAndLatin1ReelsStayReadable) {
-  const std::string file = WriteText("lines.edl",
-                                     "TITLE: LINES\n"
-                                     "001  R1 V C 01:00:00:00 01:00:10:00 10:00:00:00 10:00:10:00\n"
-                                     "002  R2 XYZ C 01:00:00:00 01:00:10:00 10:00:10:00 10:00:11:00\n"
-                                     "003  R3 A C 01:00:00:00 01:00:10:00 10:00:11:00 1:2\n"
-                                     "004  01:00:00:00 01:00:10:00\n"
-                                     "005  CAF\xC9 AA/V D 01:00:00;00 01:00:10;00 10:00:11;00 10:00:12;00\n");
+  const std::string file = folder.PathOf("lines.edl");
+  testsupport::WriteBytes(file,
+                          "TITLE: LINES\n"
+                          "001  R1 V C 01:00:00:00 01:00:10:00 10:00:00:00 10:00:10:00\n"
+                          "002  R2 XYZ C 01:00:00:00 01:00:10:00 10:00:10:00 10:00:11:00\n"
+                          "003  R3 A C 01:00:00:00 01:00:10:00 10:00:11:00 1:2\n"
+                          "004  01:00:00:00 01:00:10:00\n"
+                          "005  CAF\xC9 AA/V D 01:00:00;00 01:00:10;00 10:00:11;00 10:00:12;00\n");
   const auto [status, output] = RunMixauto("edl '" + file + "' --format CMX3400");
   ASSERT_EQ(status, 0) << output;
   EXPECT_TRUE(HasSqueezed(output, "Drop-frame yes")) << output;
-  EXPECT_TRUE(HasSqueezed(output, "1 R1 V C 01:00:00:00 10:00:00:00 10:00:10:00 360000 3600000 1000")) << output;
   EXPECT_TRUE(HasSqueezed(output,
                           "2 - - - 01:00:00:00 10:00:10:00 10:00:11:00 360000 3601000 100 track field not "
                           "accepted by the dialect; the times still place an edit"))
@@ -107,19 +88,14 @@ TEST_F(EdlCommandsTest, LinesThatPlaceNoEditSayWhyAndLatin1ReelsStayReadable) {
   EXPECT_TRUE(HasSqueezed(output, "5 CAF\xC9 V A1 A2 D 01:00:00:00 10:00:11:00 10:00:12:00 ")) << output;
   EXPECT_TRUE(Has(output, "5 event lines, 3 placing an edit.")) << output;
 
-  const auto [jsonStatus, json] =
-      RunJson("edl '" + file + "' --format CMX3400 --json",
-              "h=d[\"header\"]; print(h[\"form\"], h[\"format\"], h[\"dropFrame\"]); "
-              "[print(e[\"number\"], e[\"reel\"].encode(\"unicode_escape\").decode(), e[\"tracks\"], e[\"result\"], "
-              "e[\"yieldsEdit\"], e[\"destStart\"], e[\"recordOut\"]) for e in d[\"events\"]]");
+  // JSON: Latin-1 as \u00XX, and null where a line gives nothing.
+  const auto [jsonStatus, json] = RunJson("edl '" + file + "' --format CMX3400 --json",
+                                          "print(d[\"header\"][\"dropFrame\"], [(e[\"number\"], e[\"reel\"], "
+                                          "e[\"yieldsEdit\"], e[\"destStart\"]) for e in d[\"events\"]][1:])");
   EXPECT_EQ(jsonStatus, 0) << json;
   EXPECT_EQ(json,
-            "text CMX3400 True\n"
-            "1 R1 [] event True 3600000 10:00:10:00\n"
-            "2  [] track field not accepted by the dialect True 3601000 10:00:11:00\n"
-            "3 R3 ['A1'] a timecode shorter than 4 characters False None None\n"
-            "None  [] fewer than 4 fields False None None\n"
-            "5 CAF\\xc9 ['A1', 'A2'] event True 3601100 10:00:12:00\n");
+            "True [(2, '', True, 3601000), (3, 'R3', False, None), (None, '', False, None), "
+            "(5, 'CAF\xC3\x89', True, 3601100)]\n");
 }
 
 TEST_F(EdlCommandsTest, BinaryListShowsItsSettingsReelsAndFrameTimesInEitherHeader) {
@@ -129,7 +105,6 @@ TEST_F(EdlCommandsTest, BinaryListShowsItsSettingsReelsAndFrameTimesInEitherHead
     ASSERT_TRUE(writer.Create());
     CTimecodeSettings settings;
     settings.RateCode = 2;
-    settings.FilmFramesPerSecond = 25;
     CReelTable reels;
     reels.Add("MIX");
     const int32_t cafe = reels.Add("Caf\xE9\x01");  // sorts before "MIX"
@@ -154,12 +129,9 @@ TEST_F(EdlCommandsTest, BinaryListShowsItsSettingsReelsAndFrameTimesInEitherHead
     const std::string magic = oldHeader ? "QRX HEADER" : "QRX HDRNEW";
     EXPECT_TRUE(HasSqueezed(output, "Form binary (\"" + magic + "\"), read as QRX")) << output;
     EXPECT_TRUE(HasSqueezed(output, "rateCode 2")) << output;
-    EXPECT_TRUE(HasSqueezed(output, "filmFramesPerSecond 25")) << output;
     EXPECT_TRUE(HasSqueezed(output, "0 Caf\xE9\x01 OTHER")) << output;
-    EXPECT_TRUE(HasSqueezed(output, "1 MIX MIX")) << output;
     EXPECT_TRUE(HasSqueezed(output, "1 Caf\xE9\x01 V A1 A3 D 00:00:10 00 00:01:40 00 00:01:42 00 1000 10000 200"))
         << output;
-    EXPECT_TRUE(Has(output, "1 event record, 1 placing an edit.")) << output;
 
     const auto [jsonStatus, json] = RunJson(
         "edl '" + file + "' --json",
@@ -177,15 +149,15 @@ TEST_F(EdlCommandsTest, RefusesABadFormatAMissingFileAndACutShortBinaryHeader) {
   EXPECT_TRUE(Has(formatOutput, "\"CMX3600\"")) << formatOutput;
   EXPECT_TRUE(Has(formatOutput, "GENERIC, QRX, CMX340, CMX3400, SONY_BVE9000, GVG, AVID")) << formatOutput;
 
-  const std::string missing = folder.PathOf("missing.edl");
-  const auto [missingStatus, missingOutput] = RunMixauto("edl '" + missing + "'");
-  EXPECT_EQ(missingStatus, 1);
-  EXPECT_TRUE(Has(missingOutput, "mixauto edl: " + missing + ": cannot open it")) << missingOutput;
-
-  const std::string cut = WriteText("cut.edl", std::string("QRX HDRNEW") + std::string(20, '\0'));
-  const auto [cutStatus, cutOutput] = RunMixauto("edl '" + cut + "'");
-  EXPECT_EQ(cutStatus, 1);
-  EXPECT_TRUE(Has(cutOutput, "cut short")) << cutOutput;
+  const std::string cut = folder.PathOf("cut.edl");
+  testsupport::WriteBytes(cut, std::string("QRX HDRNEW") + std::string(20, '\0'));
+  for (const auto& [path, message] :
+       {std::pair<std::string, std::string>{folder.PathOf("missing.edl"), "cannot open it"},
+        {cut, "the binary header or its reel table is cut short"}}) {
+    const auto [status, output] = RunMixauto("edl '" + path + "'");
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(Has(output, "mixauto edl: " + path + ": " + message)) << output;
+  }
 }
 
 TEST_F(EdlCommandsTest, CutListShowsChangesAndTheStretchesTheyMakeInBothTextLayouts) {
@@ -199,20 +171,17 @@ TEST_F(EdlCommandsTest, CutListShowsChangesAndTheStretchesTheyMakeInBothTextLayo
   EXPECT_TRUE(HasSqueezed(output, "9 insert from 600+00 00:06:40 00 5+00 00:00:03 08 change 12")) << output;
   // After 6667 kept and 133 removed units the old cut is at 6800, the new one at 6667.
   EXPECT_TRUE(HasSqueezed(output, "3 kept 3233 00:00:32 08 00:01:08 00 00:01:06 16")) << output;
-  EXPECT_TRUE(HasSqueezed(output, "8 inserted 200 00:00:02 00 00:02:46 16 00:02:44 00")) << output;
 
   const auto [textStatus, text] = RunMixauto("cutlist '" + kCutListFolder + "reel2-v3.txt'");
   ASSERT_EQ(textStatus, 0) << text;
   EXPECT_TRUE(HasSqueezed(text, "Form text, layout 1")) << text;
-  EXPECT_TRUE(HasSqueezed(text, "2 insert from 20+00 00:00:13 08 1+08 00:00:01 00 -")) << text;
   EXPECT_TRUE(HasSqueezed(text, "4 insert from 40+00 00:00:26 16 0+04 00:00:00 04 change 3")) << text;
 
   const auto [jsonStatus, json] = RunJson(
       "cutlist '" + kCutListFolder + "reel1-v2.cut' --json",
-      "c=d[\"changes\"]; i=d[\"items\"]; print(len(c), c[8][\"kindName\"], c[8][\"sourceChange\"], "
-      "c[0][\"sourceChange\"], c[0][\"positionUnits\"], len(i), i[2][\"oldStart\"], i[2][\"newStart\"], d[\"edl\"])");
+      "c=d[\"changes\"]; print(len(c), c[8][\"sourceChange\"], c[0][\"sourceChange\"], len(d[\"items\"]), d[\"edl\"])");
   EXPECT_EQ(jsonStatus, 0) << json;
-  EXPECT_EQ(json, "11 insert from 12 None 6667 22 6800 6667 None\n");
+  EXPECT_EQ(json, "11 12 None 22 None\n");
 }
 
 TEST_F(EdlCommandsTest, CutListWritesTheEditListThatEdlReadsBack) {
@@ -220,12 +189,10 @@ TEST_F(EdlCommandsTest, CutListWritesTheEditListThatEdlReadsBack) {
   const auto [status, output] =
       RunMixauto("cutlist '" + kCutListFolder + "reel1-v2.cut' --edl '" + out + "' --mix REEL1.aut");
   ASSERT_EQ(status, 0) << output;
-  EXPECT_TRUE(Has(output, "Wrote " + out)) << output;
   EXPECT_TRUE(Has(output, "mixauto edl " + out)) << output;
 
   const auto [edlStatus, edl] = RunMixauto("edl '" + out + "'");
   ASSERT_EQ(edlStatus, 0) << edl;
-  EXPECT_TRUE(HasSqueezed(edl, "Form binary (\"QRX HDRNEW\"), read as QRX")) << edl;
   EXPECT_TRUE(HasSqueezed(edl, "0 REEL1 REEL1")) << edl;
   // The lead-in of change 2 starts after the 32 frames change 1 trimmed: old 1632, new 1600.
   EXPECT_TRUE(HasSqueezed(edl, "2 REEL1 - - 00:01:08 00 00:01:06 16 00:01:40 08 6800 6667 3367")) << edl;
