@@ -18,6 +18,7 @@
 
 #include "commonobjects/conform/CutListReader.h"
 #include "commonobjects/conform/internal/CutListParsing.h"
+#include "commonobjects/conform/internal/EDLText.h"
 
 namespace commonobjects::conform::internal {
 namespace {
@@ -37,29 +38,9 @@ std::string Upper(std::string_view text) {
   return upper;
 }
 
-std::string_view Trim(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 // A decimal number as C's atoi reads one: leading blanks, a sign, the digits up to the
 // first other byte; 0 when there are none. Held at the 32-bit limits.
-int32_t ReadDecimal(std::string_view text) {
-  text = Trim(text);
-  bool negative = false;
-  if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
-    negative = text[0] == '-';
-    text.remove_prefix(1);
-  }
-  int64_t value = 0;
-  for (size_t i = 0; i < text.size() && IsDigit(text[i]); ++i) {
-    value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t{std::numeric_limits<int32_t>::max()} + 1);
-  }
-  if (negative) value = -value;
-  return static_cast<int32_t>(
-      std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
+int32_t ReadNumber(std::string_view text) { return conform::ReadDecimal(conform::Trim(text)); }
 
 // What became of one field of a change.
 enum class Field {
@@ -184,7 +165,7 @@ Field TextParser::ReadChange(CCutListChange& change, std::string& wording) {
     if (field == Field::kRead && wording.rfind("NO CH", 0) != 0) {
       const size_t run = wording.rfind("   ");
       if (run != std::string::npos) wording.resize(run);
-      wording = std::string(Trim(wording));
+      wording = conform::Trim(wording);
     }
   }
   if (field == Field::kRead) change.Kind = CCutListReader::ClassifyWording(wording);
@@ -263,11 +244,11 @@ void TextParser::LookForSource(CCutListChange& change, const std::string& wordin
     const std::string upper = Upper(look);
     const size_t hash = upper.rfind('#');
     if (upper.find("FROM") == std::string::npos || hash == std::string::npos) return;
-    source = ReadDecimal(std::string_view(upper).substr(hash + 1));
+    source = ReadNumber(std::string_view(upper).substr(hash + 1));
   } else {
     const size_t m = wording.rfind('M');
     if (wording.find("FROM") == std::string::npos) return;
-    source = ReadDecimal(std::string_view(wording).substr(m + 1));
+    source = ReadNumber(std::string_view(wording).substr(m + 1));
   }
   if (source != 0) {
     change.Kind = CCutListChange::kInsertFrom;

@@ -123,7 +123,7 @@ int32_t CEDLReader::ClassifyLine() {
   } else {
     ReadLine();
   }
-  CurrentLine = commonobjects::conform::Trim(CurrentLine);
+  commonobjects::conform::TrimInPlace(CurrentLine);
   if (before >= Content.size()) return kEndOfFile;
   if (CurrentLine.empty()) return kEmptyLine;
   return std::count(CurrentLine.begin(), CurrentLine.end(), ':') > 4 ? kEventLine : kOtherLine;
@@ -258,7 +258,7 @@ int32_t CEDLReader::ParseEventLine(CEDLTimecodeBlock& tc, CSourceDestItem& sourc
   return timesRead ? kEventRead : kTimecodeTooShort;
 }
 
-void CEDLReader::ReadTimecode(std::string field, int32_t timecode[4]) {
+void CEDLReader::ReadTimecode(const std::string& field, int32_t timecode[4]) {
   if (commonobjects::conform::ReadTimecodeField(field, timecode)) DropFrameState = 0;
 }
 

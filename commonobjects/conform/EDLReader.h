@@ -129,7 +129,7 @@ class CEDLReader {
   int32_t ReadBinaryEvent(CSourceDestItem& source, CSourceDestItem& dest);
   int32_t ReadTextEvent(CEDLTimecodeBlock& tc, CSourceDestItem& source, CSourceDestItem& dest);
   int32_t ParseEventLine(CEDLTimecodeBlock& tc, CSourceDestItem& source, CEDLEditDetail& detail);
-  void ReadTimecode(std::string field, int32_t timecode[4]);
+  void ReadTimecode(const std::string& field, int32_t timecode[4]);
   int32_t FramesOf(const int32_t timecode[4]) const;
 
   std::string FileName;

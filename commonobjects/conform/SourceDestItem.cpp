@@ -38,31 +38,30 @@ void GetSourceDestItems(std::string path, CGrowableArray<CSourceDestItem>& items
   CReelTable reels;
   reader.ReadHeader(settings, reels);
 
-  CSourceDestItemList pairs;
+  // The pairs go straight to the end of items (source, then destination) and are converted
+  // where they lie: the same items as reading them all first and appending pair by pair,
+  // without a second copy of a long list.
+  const int32_t first = items.GetSize();
   CEDLTimecodeBlock tc;
   for (;;) {
     CSourceDestItem source;
     CSourceDestItem dest;
     if (reader.ReadEvent(tc, source, dest) == 0) break;
     if (!reader.EventYieldsEdit()) continue;
-    pairs.Add(std::move(source));
-    pairs.Add(std::move(dest));
+    items.Add(std::move(source));
+    items.Add(std::move(dest));
   }
-
+  if (timesInUnits) return;
   auto units = [&converter](int32_t frames) {
     converter.TimeFromFrames(frames);
     return converter.GetRoundedTime();
   };
-  CSourceDestItem source;
-  CSourceDestItem dest;
-  while (pairs.GetNextPair(source, dest)) {
-    if (!timesInUnits) {
-      source.Start = units(source.Start);
-      dest.Start = units(dest.Start);
-      dest.Length = units(dest.Length);
-      source.Length = dest.Length;
-    }
-    items.Add(source);
-    items.Add(dest);
+  for (int32_t i = first; i + 1 < items.GetSize(); i += 2) {
+    CSourceDestItem& s = items[i];
+    CSourceDestItem& d = items[i + 1];
+    s.Start = units(s.Start);
+    d.Start = units(d.Start);
+    d.Length = units(d.Length);
+    s.Length = d.Length;
   }
 }

@@ -121,6 +121,24 @@ class CGrowableArray {
     return i;
   }
 
+  // Appends by moving value in (an element that owns memory keeps it); returns the index.
+  int32_t Add(T&& value) {
+    const int32_t i = size_;
+    if (i < capacity_) {
+      if constexpr (kPlain) {
+        data_[i] = value;
+      } else {
+        ::new (static_cast<void*>(data_ + i)) T(std::move(value));
+      }
+      size_ = i + 1;
+    } else {
+      T moved = std::move(value);  // value may live in the buffer that growing replaces
+      SetSize(i + 1);
+      data_[i] = std::move(moved);
+    }
+    return i;
+  }
+
   // Inserts count copies of value before index i (i may be the size, or beyond it:
   // the gap is zero-filled as by SetSize). Elements [i, size) move up by count.
   void InsertAt(int32_t i, const T& value, int32_t count = 1) {

@@ -12,7 +12,7 @@ bool Contains(const std::string& text, std::string_view part) { return text.find
 
 void RemoveAll(std::string& text, std::string_view characters) {
   text.erase(std::remove_if(text.begin(), text.end(),
-                            [&](char c) { return characters.find(c) != std::string_view::npos; }),
+                            [&](char c) { return std::find(characters.begin(), characters.end(), c) != characters.end(); }),
              text.end());
 }
 
@@ -80,6 +80,12 @@ void ReadNumberedAudioCodes(std::string& field, CEDLEditDetail& detail) {
 
 }  // namespace
 
+void TrimInPlace(std::string& text) {
+  const size_t last = text.find_last_not_of(kWhiteSpace);
+  text.erase(last == std::string::npos ? 0 : last + 1);
+  text.erase(0, std::min(text.find_first_not_of(kWhiteSpace), text.size()));
+}
+
 std::string Trim(std::string_view text) {
   const size_t first = text.find_first_not_of(kWhiteSpace);
   if (first == std::string_view::npos) return {};
@@ -105,14 +111,21 @@ int32_t ReadDecimal(std::string_view text) {
 }
 
 std::vector<std::string> SplitEventLine(std::string_view line) {
-  std::string kept(line);
-  RemoveAll(kept, "*\x0F");
-  const std::string trimmed = Trim(kept);
+  std::string kept;
+  if (std::any_of(line.begin(), line.end(), [](char c) { return c == '*' || c == '\x0F'; })) {
+    kept.assign(line);
+    RemoveAll(kept, "*\x0F");
+    line = kept;
+  }
+  const size_t first = line.find_first_not_of(kWhiteSpace);
+  if (first == std::string_view::npos) return {};
+  const std::string_view trimmed = line.substr(first, line.find_last_not_of(kWhiteSpace) - first + 1);
   std::vector<std::string> fields;
+  fields.reserve(12);
   size_t at = 0;
   while (at < trimmed.size()) {
     const size_t end = std::min(trimmed.find(' ', at), trimmed.size());
-    if (end > at) fields.push_back(trimmed.substr(at, end - at));
+    if (end > at) fields.emplace_back(trimmed.substr(at, end - at));
     at = end + 1;
   }
   return fields;
@@ -149,26 +162,33 @@ bool ReadTrackField(std::string field, int32_t format, CEDLEditDetail& detail) {
   return field.empty() || EqualsIgnoringCase(field, "none");
 }
 
-bool ReadTimecodeField(std::string field, int32_t timecode[4]) {
+bool ReadTimecodeField(std::string_view field, int32_t timecode[4]) {
   std::fill(timecode, timecode + 4, 0);
   if (field.size() < 4) {
     timecode[0] = -1;
     return false;
   }
-  const bool dropFrame = Contains(field, ";") || Contains(field, ",");
-  std::replace_if(field.begin(), field.end(), [](char c) { return c == ';' || c == ',' || c == '.'; }, ':');
-  std::vector<std::string_view> parts;
-  std::string_view rest(field);
-  while (!rest.empty()) {
-    const size_t end = std::min(rest.find(':'), rest.size());
-    if (end > 0) parts.push_back(rest.substr(0, end));
-    rest.remove_prefix(std::min(end + 1, rest.size()));
+  // Parts are separated by runs of ":", ";", "," and "."; the last is frames, the ones
+  // before it seconds and minutes, and the first hours when there are more than three.
+  auto isSeparator = [](char c) { return c == ':' || c == ';' || c == ',' || c == '.'; };
+  std::string_view firstPart, lastThree[3];
+  size_t parts = 0;
+  bool dropFrame = false;
+  for (size_t at = 0; at < field.size();) {
+    size_t end = at;
+    while (end < field.size() && !isSeparator(field[end])) ++end;
+    if (end < field.size()) dropFrame = dropFrame || field[end] == ';' || field[end] == ',';
+    if (end > at) {
+      const std::string_view part = field.substr(at, end - at);
+      if (parts++ == 0) firstPart = part;
+      lastThree[0] = lastThree[1];
+      lastThree[1] = lastThree[2];
+      lastThree[2] = part;
+    }
+    at = end + 1;
   }
-  const size_t n = parts.size();
-  if (n >= 1) timecode[3] = ReadDecimal(parts[n - 1]);
-  if (n >= 2) timecode[2] = ReadDecimal(parts[n - 2]);
-  if (n >= 3) timecode[1] = ReadDecimal(parts[n - 3]);
-  if (n > 3) timecode[0] = ReadDecimal(parts[0]);
+  for (size_t i = 0; i < 3 && i < parts; ++i) timecode[3 - i] = ReadDecimal(lastThree[2 - i]);
+  if (parts > 3) timecode[0] = ReadDecimal(firstPart);
   return dropFrame;
 }
 

@@ -12,6 +12,7 @@ namespace commonobjects::conform {
 
 // Without white space (space, tab, CR, LF, VT, FF) at either end.
 std::string Trim(std::string_view text);
+void TrimInPlace(std::string& text);
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 // The leading decimal number of text (an optional sign, then digits), 0 when there is
 // none; held to the 32-bit range.
@@ -29,6 +30,6 @@ void MoveTrailingTrackField(std::vector<std::string>& fields);
 bool ReadTrackField(std::string field, int32_t format, CEDLEditDetail& detail);
 // Reads hours, minutes, seconds and frames; a field shorter than 4 characters gives hours
 // -1. True when the field marks drop-frame timecode (";" or ",").
-bool ReadTimecodeField(std::string field, int32_t timecode[4]);
+bool ReadTimecodeField(std::string_view field, int32_t timecode[4]);
 
 }  // namespace commonobjects::conform
