@@ -1,11 +1,30 @@
 #include "Text.h"
 
+#include <cstdio>
+
 namespace mixauto {
 
 std::string Trimmed(const std::string& text) {
   const size_t first = text.find_first_not_of(" \t");
   if (first == std::string::npos) return {};
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::string JsonLatin1String(const std::string& bytes) {
+  std::string out = "\"";
+  for (const unsigned char ch : bytes) {
+    if (ch == '"' || ch == '\\') {
+      out += '\\';
+      out += static_cast<char>(ch);
+    } else if (ch < 0x20 || ch >= 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", ch);
+      out += escaped;
+    } else {
+      out += static_cast<char>(ch);
+    }
+  }
+  return out + "\"";
 }
 
 }  // namespace mixauto

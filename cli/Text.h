@@ -1,4 +1,5 @@
-// Small text helpers shared by mixauto's argument parsers. Pure functions; thread-safe.
+// Small text helpers shared by mixauto's argument parsers and reports. Pure functions;
+// thread-safe.
 #pragma once
 
 #include <string>
@@ -7,5 +8,11 @@ namespace mixauto {
 
 // text without the blanks (spaces and tabs) at either end; all blanks give "".
 std::string Trimmed(const std::string& text);
+
+// The bytes of a file's text (edit lists and change lists are Latin-1) as a quoted JSON
+// string: each byte is the character of its Latin-1 meaning, written \u00XX from 0x80 on,
+// control characters as \uXXXX, '"' and '\' escaped; the result is plain ASCII and always
+// valid JSON, whatever the bytes.
+std::string JsonLatin1String(const std::string& bytes);
 
 }  // namespace mixauto

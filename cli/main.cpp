@@ -3,7 +3,9 @@
 #include <exception>
 
 #include "Commands.h"
+#include "CutListCommand.h"
 #include "EditCommand.h"
+#include "EdlCommand.h"
 #include "FileCommands.h"
 #include "MixCommands.h"
 #include "StateCommands.h"
@@ -28,6 +30,8 @@ int main(int argc, char** argv) {
   mixauto::AddOldValuesCommand(app);
   mixauto::AddTranslateCommand(app);
   mixauto::AddEditCommand(app);
+  mixauto::AddEdlCommand(app);
+  mixauto::AddCutListCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
