@@ -66,3 +66,12 @@
 #include "commonobjects/package/NamedArray.h"
 #include "commonobjects/package/PackageDefaults.h"
 #include "commonobjects/package/RecordArray.h"
+
+#include "commonobjects/conform/CutListChange.h"
+#include "commonobjects/conform/CutListReader.h"
+#include "commonobjects/conform/EDLEditDetail.h"
+#include "commonobjects/conform/EDLItemList.h"
+#include "commonobjects/conform/EDLReader.h"
+#include "commonobjects/conform/EDLTimecodeBlock.h"
+#include "commonobjects/conform/ReelTable.h"
+#include "commonobjects/conform/SourceDestItem.h"
