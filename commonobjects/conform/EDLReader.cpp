@@ -193,6 +193,17 @@ int32_t CEDLReader::ReadEvent(CEDLTimecodeBlock& tc, CSourceDestItem& source, CS
   return ReadTextEvent(tc, source, dest);
 }
 
+int32_t CEDLReader::GetEventBound() const {
+  if (!Reading || Position >= Content.size()) return 0;
+  // Four integers, the video byte, the track mask, two empty strings and the reel index (or,
+  // under the older header, a third string).
+  constexpr size_t kSmallestRecord = 4 * 4 + 1 + 4 + 2 * 4 + 4;
+  const size_t bound = Binary ? (Content.size() - Position) / kSmallestRecord + 1
+                              : static_cast<size_t>(std::count(Content.begin() + static_cast<std::ptrdiff_t>(Position),
+                                                               Content.end(), ':')) / 5;
+  return static_cast<int32_t>(std::min<size_t>(bound, INT32_MAX / 2));
+}
+
 // A record cut short ends the events: it is not returned.
 int32_t CEDLReader::ReadBinaryEvent(CSourceDestItem& source, CSourceDestItem& dest) {
   ByteCursor in(Content, Position);

@@ -101,6 +101,10 @@ class CEDLReader {
   // record start and length (also the source length) and the detail.
   int32_t ReadEvent(CEDLTimecodeBlock& tc, CSourceDestItem& source, CSourceDestItem& dest);
 
+  // At least as many as the events left to read (text: a fifth of the colons left; binary:
+  // the bytes left over the smallest record). A bound for reserving room, not a count.
+  int32_t GetEventBound() const;
+
   // Binary form. WriteHeader writes the magic (the older one when oldHeader), the settings
   // and the reel table; WriteEvent one record: source start from source, record start and
   // length from dest, then dest's detail (a detail as built when it has none).

@@ -1,5 +1,8 @@
 #include "commonobjects/conform/SourceDestItem.h"
 
+#include <algorithm>
+#include <new>
+
 #include "commonobjects/conform/EDLReader.h"
 #include "commonobjects/timecode/TimecodeConverter.h"
 
@@ -42,6 +45,11 @@ void GetSourceDestItems(std::string path, CGrowableArray<CSourceDestItem>& items
   // where they lie: the same items as reading them all first and appending pair by pair,
   // without a second copy of a long list.
   const int32_t first = items.GetSize();
+  try {  // room for every pair at once, so a long list is not moved as it grows
+    items.Reserve(static_cast<int32_t>(std::min<int64_t>(first + int64_t{2} * reader.GetEventBound(), INT32_MAX)));
+  } catch (const std::bad_alloc&) {
+    // no room to spare: the list grows as it is read
+  }
   CEDLTimecodeBlock tc;
   for (;;) {
     CSourceDestItem source;

@@ -177,6 +177,13 @@ class CGrowableArray {
 
   void RemoveAll() { SetSize(0); }
 
+  // Makes room beneath the capacity for n elements, so that growing to n moves nothing;
+  // the capacity and its growth are unchanged. A caller that knows a bound on what it will
+  // add calls it first: pages of the room that are never used are never touched.
+  void Reserve(int32_t n) {
+    if (n > allocated_) Reallocate(n);
+  }
+
   // Appends every element of other; returns the index of the first one appended.
   int32_t Append(const CGrowableArray& other) {
     const int32_t first = size_;
