@@ -60,7 +60,7 @@ class CGrowableArray {
   const T& ElementAt(int32_t i) const { return data_[i]; }
   T& operator[](int32_t i) { return data_[i]; }
   const T& operator[](int32_t i) const { return data_[i]; }
-  // The elements [0, size), contiguous; null while the capacity is 0. Growing may move them.
+  // The elements [0, size), contiguous; null while no buffer is held. Growing may move them.
   T* GetData() { return data_; }
   const T* GetData() const { return data_; }
   T* begin() { return data_; }
