@@ -21,6 +21,7 @@
 #include "MixFile.h"
 #include "MixReport.h"
 #include "Table.h"
+#include "Text.h"
 #include "commonobjects/presentation/TemplateSnapAutoEvent.h"
 #include "commonobjects/platform/RegFileFormat.h"
 #include "TimeArgument.h"
@@ -331,23 +332,6 @@ void DumpCsv(const CAutomationEventArray& events) {
     const CAutomationEvent& e = events[i];
     std::printf("%d,%d,%d,%u,%u,%d,%d,%u\n", i, e.Time, e.Path, e.Proc, e.Control, e.Value, e.OldValue, e.Flags);
   }
-}
-
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char ch : text) {
-    if (ch == '"' || ch == '\\') {
-      out += '\\';
-      out += static_cast<char>(ch);
-    } else if (ch < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", ch);
-      out += escaped;
-    } else {
-      out += static_cast<char>(ch);
-    }
-  }
-  return out + "\"";
 }
 
 void DumpJson(const std::string& file, const CAutomationEventArray& events) {

@@ -10,13 +10,13 @@ std::string Trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-std::string JsonLatin1String(const std::string& bytes) {
+std::string JsonString(const std::string& text, JsonBytes high) {
   std::string out = "\"";
-  for (const unsigned char ch : bytes) {
+  for (const unsigned char ch : text) {
     if (ch == '"' || ch == '\\') {
       out += '\\';
       out += static_cast<char>(ch);
-    } else if (ch < 0x20 || ch >= 0x7F) {
+    } else if (ch < 0x20 || (high == JsonBytes::kLatin1 && ch >= 0x7F)) {
       char escaped[8];
       std::snprintf(escaped, sizeof escaped, "\\u%04x", ch);
       out += escaped;
@@ -26,5 +26,7 @@ std::string JsonLatin1String(const std::string& bytes) {
   }
   return out + "\"";
 }
+
+std::string JsonLatin1String(const std::string& bytes) { return JsonString(bytes, JsonBytes::kLatin1); }
 
 }  // namespace mixauto

@@ -14,5 +14,9 @@ std::string Trimmed(const std::string& text);
 // control characters as \uXXXX, '"' and '\' escaped; the result is plain ASCII and always
 // valid JSON, whatever the bytes.
 std::string JsonLatin1String(const std::string& bytes);
+// A JSON string of text: '"', '\' and control characters escaped; bytes from 0x7F on kept
+// as they are (UTF-8 text), or written as their Latin-1 characters.
+enum class JsonBytes { kUtf8, kLatin1 };
+std::string JsonString(const std::string& text, JsonBytes high = JsonBytes::kUtf8);
 
 }  // namespace mixauto
