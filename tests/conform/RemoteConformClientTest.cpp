@@ -136,14 +136,11 @@ TEST(RemoteConformClientTest, EachTimecodeRateCodeGoesAsThePictureSystemsFrameRa
     SetUserNumber(console, CTimecodeSettings::kTimecodeKey, CTimecodeSettings::kRateCodeName, c.rateCode);
     testing::internal::CaptureStdout();
     CRemoteConformClient client(Items({}), Items({}));
-    const std::string printed = testing::internal::GetCapturedStdout();
-    const std::string expected = "fnSetSystemFrameRate 1 " + std::to_string(c.code) + " " + std::to_string(c.dropFrame);
+    testing::internal::GetCapturedStdout();
     const Calls calls = recorder.TakeCalls();
     ASSERT_GE(calls.size(), 3u) << c.rateCode;
-    EXPECT_EQ(calls[2], expected) << c.rateCode;
-    EXPECT_NE(printed.find("Frame Rate = " + std::to_string(c.code) + ", Drop frames = " + std::to_string(c.dropFrame)),
-              std::string::npos)
-        << printed;
+    EXPECT_EQ(calls[2], "fnSetSystemFrameRate 1 " + std::to_string(c.code) + " " + std::to_string(c.dropFrame))
+        << c.rateCode;
   }
 }
 
