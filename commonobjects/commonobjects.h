@@ -67,6 +67,7 @@
 #include "commonobjects/package/PackageDefaults.h"
 #include "commonobjects/package/RecordArray.h"
 
+#include "commonobjects/conform/ConformStatus.h"
 #include "commonobjects/conform/CutListChange.h"
 #include "commonobjects/conform/CutListReader.h"
 #include "commonobjects/conform/EDLEditDetail.h"
@@ -74,4 +75,6 @@
 #include "commonobjects/conform/EDLReader.h"
 #include "commonobjects/conform/EDLTimecodeBlock.h"
 #include "commonobjects/conform/ReelTable.h"
+#include "commonobjects/conform/RemoteConformClient.h"
+#include "commonobjects/conform/RemoteConformClientApi.h"
 #include "commonobjects/conform/SourceDestItem.h"
