@@ -7,7 +7,7 @@
 namespace testsupport {
 
 RemoteClientRecorder::RemoteClientRecorder(bool noClients, int32_t callDelayMicroseconds)
-    : library_(CRemoteConformClient::kLibraryName) {
+    : library_(FAKE_REMOTE_CLIENT_PATH) {
   auto reset = library_.Function<void (*)(int32_t, int32_t)>("FakeRemoteClientReset");
   if (reset != nullptr) reset(noClients ? 1 : 0, callDelayMicroseconds);
 }

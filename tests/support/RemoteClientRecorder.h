@@ -1,7 +1,7 @@
 // RemoteClientRecorder: the test's handle on the fake remote conform client library
-// (tests/fakes/FakeRemoteClient.cpp), found by the same name and loader as the conform
-// client finds the real one. Holding it keeps the fake loaded, so its log survives the
-// clients that load and unload it. Building one clears the log.
+// (tests/fakes/FakeRemoteClient.cpp), loaded by its full path. Holding it keeps the fake
+// loaded, so the conform client's load by name finds this one (by its soname) and its log
+// survives the clients that load and unload it. Building one clears the log.
 #pragma once
 
 #include <cstdint>
