@@ -163,6 +163,16 @@ void CChannelStateTracker::EmitDifferences(const uint16_t* saved) {
 
 void CChannelStateTracker::CopyStateTable(uint16_t* out) const { Table->CopyTo(out); }
 
+void CChannelStateTracker::SaveState(SavedState& out) const { Table->SaveCompact(out); }
+
+void CChannelStateTracker::EmitDifferences(const SavedState& saved) {
+  // The saved table is rebuilt apart; only the paths it changed are written into memory.
+  StateTable table(Table->Model());
+  table.LoadCompact(saved);
+  if (Table->Equals(table)) return;
+  EmitFrom(table);
+}
+
 void CChannelStateTracker::CopyEventRange(const CChannelStateTracker& source, int32_t first,
                                           int32_t last, int32_t shift, bool postProgress) {
   const CAutomationEventArray* from = source.Array;

@@ -60,6 +60,11 @@ class CChannelStateTracker {
   void EmitDifferences(const uint16_t* saved);
   // Copies the whole table (kStateTableBytes bytes) into out.
   void CopyStateTable(uint16_t* out) const;
+  // The same state kept compactly (what differs from the defaults), for callers that keep
+  // many states; EmitDifferences from it behaves as from the whole table.
+  using SavedState = commonobjects::editing::StateTable::Compact;
+  void SaveState(SavedState& out) const;
+  void EmitDifferences(const SavedState& saved);
 
   // Appends events first to last (both inclusive) of source's array that this tracker's Mode
   // selects, with Time + shift. Progress: with postProgress, code 27 while the source array's

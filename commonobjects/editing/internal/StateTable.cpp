@@ -118,4 +118,47 @@ void StateTable::CopyTo(uint16_t* out) const {
   }
 }
 
+void StateTable::SaveCompact(Compact& out) const {
+  out.Variant = variant_;
+  std::memcpy(out.Groups, group_, sizeof(group_));
+  out.Positions.clear();
+  out.Values.clear();
+  auto keep = [&](size_t base, const uint16_t* mine, const uint16_t* defaults, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+      if (mine[i] == defaults[i]) continue;
+      out.Positions.push_back(static_cast<uint32_t>(base + size_t(i)));
+      out.Values.push_back(mine[i]);
+    }
+  };
+  // Regions in layout order, so the positions come out ascending.
+  for (int32_t path = 0; path < kPaths; ++path) {
+    if (written_[path]) keep(kLowOffset + Row(path, kLowPerPath), Low(path), DefaultLow(path), kLowPerPath);
+  }
+  for (int32_t path = 0; path < kPaths; ++path) {
+    if (written_[path]) keep(kHighOffset + Row(path, kHighPerPath), High(path), DefaultHigh(path), kHighPerPath);
+  }
+  for (int32_t path = 0; path < kPaths; ++path) {
+    if (written_[path]) keep(kSmallOffset + Row(path, kSmallPerPath), Small(path), DefaultSmall(path), kSmallPerPath);
+  }
+}
+
+void StateTable::LoadCompact(const Compact& saved) {
+  variant_ = saved.Variant;
+  std::memcpy(group_, saved.Groups, sizeof(group_));
+  std::fill(std::begin(written_), std::end(written_), false);
+  for (size_t i = 0; i < saved.Positions.size(); ++i) {
+    const size_t position = saved.Positions[i];
+    if (position >= kValues) continue;  // not a table position: nothing to restore
+    int32_t path = 0;
+    if (position < kHighOffset) {
+      path = static_cast<int32_t>(position / kLowPerPath);
+    } else if (position < kSmallOffset) {
+      path = static_cast<int32_t>((position - kHighOffset) / kHighPerPath);
+    } else {
+      path = static_cast<int32_t>((position - kSmallOffset) / kSmallPerPath);
+    }
+    Materialize(path)[position] = saved.Values[i];
+  }
+}
+
 }  // namespace commonobjects::editing

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "commonobjects/console/ControlModel.h"
 #include "commonobjects/console/DefaultConsoleState.h"
@@ -66,6 +67,19 @@ class StateTable {
   // saved: kValues values in the layout above.
   bool EqualsSaved(const uint16_t* saved) const;
   void CopyTo(uint16_t* out) const;
+
+  // A table kept compactly: the default group of every path and, of the paths written, the
+  // values that differ from their defaults (positions in the layout above, ascending). Its
+  // size follows the automation, not the console: an untouched path costs one byte.
+  struct Compact {
+    int32_t Variant = -1;
+    uint8_t Groups[kPaths] = {};
+    std::vector<uint32_t> Positions;
+    std::vector<uint16_t> Values;
+  };
+  void SaveCompact(Compact& out) const;
+  // This table (of the same console model) becomes the saved one.
+  void LoadCompact(const Compact& saved);
 
  private:
   static constexpr uint8_t kZeroGroup = 0xFF;  // a path without defaults
