@@ -26,7 +26,7 @@
 
 namespace {
 
-using commonobjects::conform::DayOfFilmFrames;
+using commonobjects::conform::DayOfFrames;
 
 // 32-bit arithmetic as the edit list stores it: sums wrap.
 int32_t Wrap(int64_t value) { return static_cast<int32_t>(value); }
@@ -144,7 +144,7 @@ void PairBuilder::NumberReels() {
 
 bool ConvertCutListToEDL(CCutListReader& reader, const std::string& mixFileName, const std::string& edlPath) {
   PairBuilder builder(mixFileName.substr(0, mixFileName.size() >= 4 ? mixFileName.size() - 4 : 0));
-  builder.Walk(reader.GetChanges(), DayOfFilmFrames(reader.GetSettings().FilmFramesPerSecond));
+  builder.Walk(reader.GetChanges(), DayOfFrames(reader.GetSettings().FilmFramesPerSecond));
   builder.PlaceMovedMaterial();
   builder.NumberReels();
 

@@ -37,6 +37,7 @@
 #include "commonobjects/conform/SourceDestItem.h"
 #include "commonobjects/console/PathMap.h"
 #include "commonobjects/editing/ChannelStateTracker.h"
+#include "commonobjects/conform/internal/DayLength.h"
 #include "commonobjects/editing/SameTimeDuplicates.h"
 #include "commonobjects/editing/SlotOffset.h"
 #include "commonobjects/editing/internal/TrackerEdits.h"
@@ -53,8 +54,6 @@ namespace {
 using commonobjects::editing::TakeEvents;
 using commonobjects::platform::MapWindowsPath;
 
-constexpr uint32_t kConformItemCode = 28;
-constexpr uint32_t kConformProgressCode = 27;
 constexpr int32_t kDefaultFirstRoute = 2000;
 constexpr int32_t kSaveFailedError = 5;  // a package's error state after a failed save
 constexpr char kSaveFailedMessage[] = "Conform could not save the automation :\n ";
@@ -87,12 +86,6 @@ bool TakesOldTime(int32_t kind) {
          kind == kSavedRemoved || kind == kSavedKept;
 }
 
-void PostItemProgress(const CAutomationEventArray& array, int32_t index, int32_t count) {
-  if (array.GetStatusWnd() == nullptr) return;
-  PostEventNotification(kConformItemCode, index + 1);
-  PostProgress(kConformProgressCode, index, count);
-}
-
 std::string ClipFileName(const std::string& clipFolder, const CEDLItem& item) {
   return clipFolder + item.Strings[2] + ".aut";
 }
@@ -100,13 +93,7 @@ std::string ClipFileName(const std::string& clipFolder, const CEDLItem& item) {
 // ---- The head of the list for the picture-editing system ----
 
 // 24 hours at the timecode frame rate, in automation units.
-int32_t FarEnd() {
-  const int32_t framesPerSecond = GetTimecodeFramesPerSecond();
-  const int32_t frames = framesPerSecond == 24 ? 2073600 : framesPerSecond == 25 ? 2160000 : 2592000;
-  CTimecodeConverter converter;
-  converter.TimeFromFrames(frames);
-  return converter.GetRoundedTime();
-}
+int32_t FarEnd() { return commonobjects::conform::DayInUnits(GetTimecodeFramesPerSecond()); }
 
 CSourceDestItem RemoteItem(int32_t start, int32_t length, int32_t pair) {
   CSourceDestItem item;
@@ -210,7 +197,7 @@ int32_t PrepareEDLConform(CAutomationEventArray& array, const CEDLItemList& item
   int32_t p = items.StartPosition;
   const int32_t count = items.GetSize();
   for (int32_t i = 0; i < count; ++i) {
-    PostItemProgress(array, i, count);
+    PostConformItem(&array, i, count);
     const CEDLItem& item = items[i];
     if (item.Kind == kRemovedNoted || item.Kind == kMoved) {
       notes.push_back(NoteStretch(old, i + 1, p, item.Length));
@@ -362,7 +349,7 @@ bool AssembleEDLConform(CAutomationEventArray& array, const CEDLItemList& items,
   Assembler assembler(array, context, notes, items.StartPosition);
   const int32_t count = items.GetSize();
   for (int32_t i = 0; i < count; ++i) {
-    PostItemProgress(array, i, count);
+    PostConformItem(&array, i, count);
     if (!assembler.Place(items[i], folder, subfolder)) return false;
   }
   assembler.CopyRest();

@@ -27,7 +27,7 @@ class ConsoleStyleConform {
  public:
   explicit ConsoleStyleConform(CAutomationPackage* mix) : Mix(mix) {
     PrepareOwnReel();
-    Day = commonobjects::conform::DayInUnits(Converter);
+    Day = commonobjects::conform::DayInUnits(CTimecodeConverter().GetSettings().FilmFramesPerSecond);
   }
 
   int32_t Day = 0;  // the end of the day, automation units
@@ -67,7 +67,6 @@ class ConsoleStyleConform {
   }
 
   CAutomationPackage* Mix;
-  CTimecodeConverter Converter;
   CReelTable Reels;
   std::string ReelName;
   std::vector<Pair> Pairs;
