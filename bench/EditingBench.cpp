@@ -15,38 +15,17 @@
 #include <vector>
 
 #include "../tests/support/FullTableDuplicates.h"
+#include "BenchConsole.h"
 #include "commonobjects/editing/ChannelStateTracker.h"
-#include "commonobjects/console/ConsoleConfiguration.h"
 #include "commonobjects/console/PathMap.h"
 #include "commonobjects/editing/SameTimeDuplicates.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
-#include "commonobjects/platform/MemoryRegistryStore.h"
 
 namespace {
-
-using commonobjects::platform::MemoryRegistryStore;
-using commonobjects::platform::RegistryValue;
-using commonobjects::platform::ScopedRegistryOverride;
 
 constexpr int32_t kMixEvents = 10'000'000;
 constexpr int32_t kPaths = 256;
 constexpr int32_t kHighBase = 36;
-
-// A type-3 console (2000 paths) in an in-memory registry for the life of one benchmark.
-class BenchConsole {
- public:
-  BenchConsole() : guard_(MakeStore()) { CConsoleConfiguration::ResetForTesting(); }
-  ~BenchConsole() { CConsoleConfiguration::ResetForTesting(); }
-
- private:
-  static std::shared_ptr<MemoryRegistryStore> MakeStore() {
-    auto store = std::make_shared<MemoryRegistryStore>();
-    store->SetValue(HKEY_LOCAL_MACHINE, "Software\\QRX Tarn Tavmir\\Main", "TavmirConsoleType",
-                    RegistryValue::Dword(3));
-    return store;
-  }
-  ScopedRegistryOverride guard_;
-};
 
 // Moves: a channel written at every time unit for 20 to 200 units, several channels moving
 // at once; one event in a hundred repeats its predecessor's time and channel.

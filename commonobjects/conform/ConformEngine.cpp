@@ -1,7 +1,9 @@
 #include "commonobjects/conform/ConformEngine.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <exception>
+#include <new>
 #include <utility>
 
 #include "commonobjects/conform/CutListReader.h"
@@ -143,15 +145,16 @@ bool CConformEngine::LoadSourceMixes(CAutomationPackage* mix) {
   if (!anyName) {
     // The list names no reel: the material is the mix's own file.
     Reels.RemoveAll();
-    auto own = std::make_unique<CAutomationPackage>();
     if (mix->GetFileName().empty()) {
-      *own = *mix;  // never saved: the mix as it is
-    } else {
-      own->SetFileName(mix->GetFileName());
-      own->Load();
-      if (!LoadedWhole(*own)) return false;
+      SourceMixes.push_back(mix);  // never saved: the mix as it is
+      return true;
     }
-    SourceMixes.push_back(std::move(own));
+    auto own = std::make_unique<CAutomationPackage>();
+    own->SetFileName(mix->GetFileName());
+    own->Load();
+    if (!LoadedWhole(*own)) return false;
+    SourceMixes.push_back(own.get());
+    LoadedMixes.push_back(std::move(own));
     return true;
   }
   const std::string ownReel = WithoutExtension(mix->GetFileName());
@@ -170,7 +173,8 @@ bool CConformEngine::LoadSourceMixes(CAutomationPackage* mix) {
       source->SetStatusWnd(mix->GetStatusWnd());
       RemoveSameTimeDuplicates(*source);
     }
-    SourceMixes.push_back(std::move(source));
+    SourceMixes.push_back(source.get());
+    LoadedMixes.push_back(std::move(source));
   }
   return true;
 }
@@ -214,7 +218,7 @@ bool CConformEngine::PrepareSources(CAutomationPackage* mix) {
     const size_t slot = SourceSlotOf(DestinationOf(source.PairNumber));
     auto& tracker = trackers[slot];
     if (!tracker || source.Start < tracker->GetCurrentTime()) {
-      tracker = std::make_unique<CChannelStateTracker>(SourceMixes[slot].get(), FirstRoute, &map,
+      tracker = std::make_unique<CChannelStateTracker>(SourceMixes[slot], FirstRoute, &map,
                                                        SlotOffsetValue, nullptr);
     }
     tracker->StepToTime(source.Start, false);
@@ -241,11 +245,19 @@ bool CConformEngine::AssembleConform(CAutomationPackage* mix, bool onlySelectedP
   built.StepToTime(0, false);
   built.EmitDifferences(target);
 
-  // The notes of each pair, in note order (a pair has one note).
+  // The notes of each pair, in note order (a pair has one note); room for every event they
+  // copy, so the new automation is never moved as it grows.
   std::vector<std::vector<int32_t>> notesOfPair(static_cast<size_t>(Destinations.GetSize()));
+  int64_t copied = GetSize();
   for (int32_t n = 0; n < Notes.GetSize(); ++n) {
     const int32_t pair = Notes[n].ItemNumber;
     if (pair >= 0 && pair < Destinations.GetSize()) notesOfPair[static_cast<size_t>(pair)].push_back(n);
+    if (Notes[n].HoldsEvents()) copied += int64_t{Notes[n].LastIndex} - Notes[n].FirstIndex + 1;
+  }
+  try {
+    Reserve(static_cast<int32_t>(std::min<int64_t>(copied, INT32_MAX)));
+  } catch (const std::bad_alloc&) {
+    // no room to spare: the array grows as it is built
   }
   if (SourceMixes.empty()) return false;
   // Trackers that lend their source mix's events to CopyEventRange.
@@ -256,7 +268,7 @@ bool CConformEngine::AssembleConform(CAutomationPackage* mix, bool onlySelectedP
     const CSourceDestItem& destination = Destinations[i];
     const size_t slot = SourceSlotOf(&destination);
     if (!sources[slot]) {
-      sources[slot] = std::make_unique<CChannelStateTracker>(SourceMixes[slot].get(), FirstRoute, &map,
+      sources[slot] = std::make_unique<CChannelStateTracker>(SourceMixes[slot], FirstRoute, &map,
                                                              SlotOffsetValue, &mix->Filter);
     }
     built.StepToTime(destination.Start, false);
@@ -316,6 +328,7 @@ enConformStatus CConformEngine::ConformFromEDL(CAutomationPackage* mix, const st
   Notes.SetSize(0);
   Reels.RemoveAll();
   SourceMixes.clear();
+  LoadedMixes.clear();
   Status = kConformDone;
   return kConformDone;
 }

@@ -7,7 +7,8 @@
 // CConformEngine runs one conform from an edit list. Its own event array receives the new
 // automation, which then replaces the mix's events (the mix keeps everything else). The
 // material comes from source mixes, one per reel the list names ("<reel>.aut"), or, when
-// the list names no reel, from the mix's own file. Stages: 4 reading the list, 5 noting
+// the list names no reel, from the mix's own file (a mix never saved is its own source: its
+// events stay as they are until the new ones replace them). Stages: 4 reading the list, 5 noting
 // every source stretch (PrepareSources), 6 building the new automation (AssembleConform);
 // a failure returns the stage that failed and leaves the mix's events as they were. The
 // remote conform client is told of the conform before the mix is rebuilt. Progress goes to
@@ -65,7 +66,8 @@ class CConformEngine : public CAutomationEventArray {
   bool AssembleConform(CAutomationPackage* mix, bool onlySelectedPaths);
 
   CReelTable Reels;
-  std::vector<std::unique_ptr<CAutomationPackage>> SourceMixes;
+  std::vector<CAutomationPackage*> SourceMixes;  // by reel; the mix itself when never saved
+  std::vector<std::unique_ptr<CAutomationPackage>> LoadedMixes;
   CGrowableArray<CSourceDestItem> Sources;
   CGrowableArray<CSourceDestItem> Destinations;
   std::unique_ptr<CChannelStateTracker> Tracker;

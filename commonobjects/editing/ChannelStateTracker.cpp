@@ -14,6 +14,7 @@ using commonobjects::editing::StateTable;
 namespace {
 
 constexpr uint32_t kTrackerCode = 27;
+constexpr int32_t kProgressEvery = 200;  // CopyEventRange reports every 200th event
 constexpr int32_t kLowProcs = CControlModel::kLowProcCount;
 constexpr int32_t kSmallProcs = CControlModel::kSmallProcCount;
 constexpr int32_t kControls = CControlModel::kControlsPerProc;
@@ -166,26 +167,31 @@ void CChannelStateTracker::CopyStateTable(uint16_t* out) const { Table->CopyTo(o
 void CChannelStateTracker::SaveState(SavedState& out) const { Table->SaveCompact(out); }
 
 void CChannelStateTracker::EmitDifferences(const SavedState& saved) {
-  // The saved table is rebuilt apart; only the paths it changed are written into memory.
-  StateTable table(Table->Model());
-  table.LoadCompact(saved);
-  if (Table->Equals(table)) return;
-  EmitFrom(table);
+  // The saved table is rebuilt apart, in a table kept for the purpose: only the paths it
+  // changed are written, into memory written before.
+  if (!Restored) Restored = std::make_unique<StateTable>(Table->Model());
+  Restored->LoadCompact(saved);
+  if (Table->Equals(*Restored)) return;
+  EmitFrom(*Restored);
 }
 
 void CChannelStateTracker::CopyEventRange(const CChannelStateTracker& source, int32_t first,
                                           int32_t last, int32_t shift, bool postProgress) {
   const CAutomationEventArray* from = source.Array;
   const int32_t count = last - first + 1;
+  // The selection reduced to what it tests, outside the loop.
+  const bool everyControl = Filter == nullptr || Filter->ProcControls.GetSize() == 0;
+  const bool everyEvent = Mode != TrackSelectedOnly && Mode != TrackUnselectedOnly;
+  const bool pathsOnly = Mode == TrackSelectedOnly && everyControl;
   for (int32_t i = first; i <= last; ++i) {
     if (postProgress) {
       if (from->GetStatusWnd() != nullptr) PostEventNotification(kTrackerCode, TrackerProgress(200, i));
-    } else {
+    } else if (i % kProgressEvery == 0) {
       OnProgress(i, count);
     }
     if (i < 0 || i >= from->GetSize()) continue;  // indices outside the source read nothing
     CAutomationEvent e = (*from)[i];  // a copy: appending may move the source when it is ours
-    if (!Selects(e.Path, e.Proc, e.Control)) continue;
+    if (!(everyEvent || (pathsOnly ? IsPathSelected(e.Path) : Selects(e.Path, e.Proc, e.Control)))) continue;
     // Times wrap as 32-bit arithmetic does.
     e.Time = static_cast<int32_t>(static_cast<int64_t>(e.Time) + shift);
     Array->Add(e);

@@ -68,7 +68,8 @@ class CChannelStateTracker {
 
   // Appends events first to last (both inclusive) of source's array that this tracker's Mode
   // selects, with Time + shift. Progress: with postProgress, code 27 while the source array's
-  // status window is set; without, OnProgress(i, n) per event and (n, n) at the end.
+  // status window is set; without, OnProgress(i, n) for every index i that is a multiple of
+  // 200 and (n, n) at the end.
   void CopyEventRange(const CChannelStateTracker& source, int32_t first, int32_t last,
                       int32_t shift, bool postProgress);
 
@@ -102,6 +103,7 @@ class CChannelStateTracker {
   int32_t HighBase;
   int32_t SlotOffsetValue;
   std::unique_ptr<commonobjects::editing::StateTable> Table;
+  std::unique_ptr<commonobjects::editing::StateTable> Restored;  // EmitDifferences(SavedState)
   int32_t CurrentTime = -1;
   int32_t LastIndex = -1;
   CEventFilter* Filter;
