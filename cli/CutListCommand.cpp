@@ -16,6 +16,7 @@
 #include "Table.h"
 #include "Text.h"
 #include "TimeArgument.h"
+#include "commonobjects/conform/ConformEngine.h"
 #include "commonobjects/conform/CutListReader.h"
 #include "commonobjects/conform/EDLItemList.h"
 #include "commonobjects/timecode/TimecodeConverter.h"
@@ -193,6 +194,16 @@ void PrintJson(const CCutListReader& reader, const CutListing& listing, const Cu
   std::printf("\n],\n\"edl\": %s}\n", options.edl.empty() ? "null" : JsonLatin1String(options.edl).c_str());
 }
 
+// Writes the edit list conform would build from the list: a text list's moves go to the
+// inserts that take their material. Read apart, so the listing shows the changes as read.
+bool WriteConformEdl(const CutListOptions& options) {
+  CCutListReader reader;
+  if (!reader.Read(options.file)) return false;
+  if (ConformListKindOf(options.file) == ConformListKind::kPairedChangeList) PairMovesWithInserts(reader);
+  return ConvertCutListToEDL(reader, options.mix, options.edl);
+}
+
+
 int RunCutList(const CutListOptions& options) {
   if (!options.edl.empty() && (options.mix.size() < 5 || options.mix[options.mix.size() - 4] != '.')) {
     return FailArgument("cutlist", "--mix \"" + options.mix +
@@ -202,7 +213,7 @@ int RunCutList(const CutListOptions& options) {
   CCutListReader reader;
   if (!reader.Read(options.file)) return FailOn("cutlist", options.file, StageText(reader));
   const CutListing listing = MakeListing(reader, options.file);
-  if (!options.edl.empty() && !ConvertCutListToEDL(reader, options.mix, options.edl)) {
+  if (!options.edl.empty() && !WriteConformEdl(options)) {
     return FailOn("cutlist", options.edl,
                   "could not write the edit list (is its folder there and writable, the disk not full?)");
   }

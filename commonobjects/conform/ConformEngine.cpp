@@ -64,39 +64,30 @@ int32_t ConvertChangeListToTempEDL(const std::string& mixFileName, const std::st
     const int32_t stage = reader.GetFailureStage();
     return stage == CCutListReader::kNoFailure ? CCutListReader::kFailedOpening : stage;
   }
-  if (textForm) {
-    // A move and the insert that takes its material share a pair number.
-    auto& changes = reader.GetChanges();
-    int32_t pair = 0;
-    for (auto& change : changes) {
-      if (change->Kind != CCutListChange::kInsertFrom) continue;
-      const int32_t from = change->SourceChange;
-      if (from < 1 || static_cast<size_t>(from) > changes.size()) continue;
-      CCutListChange& move = *changes[static_cast<size_t>(from) - 1];
-      if (move.Kind != CCutListChange::kMove) continue;
-      move.SourceChange = pair;
-      change->SourceChange = pair;
-      ++pair;
-    }
-  }
+  if (textForm) PairMovesWithInserts(reader);
   // Never leave an earlier run's list to be conformed from: a list that could not be
   // written whole fails the conform.
   if (!ConvertCutListToEDL(reader, mixFileName, TemporaryEDLPath())) return kConformListFileFailed;
   return 0;
 }
 
+ConformListKind ConformListKindOf(const std::string& path) {
+  if (EndsWithIgnoringCase(path, ".cut")) return ConformListKind::kChangeList;
+  if (EndsWithIgnoringCase(path, ".txt") || path.size() < 4 || path[path.size() - 4] != '.') {
+    return ConformListKind::kPairedChangeList;
+  }
+  return ConformListKind::kEditList;
+}
+
 enConformStatus DoConform(CAutomationPackage* mix, const std::string& path) {
   if (mix == nullptr) return kConformListFileFailed;
-  bool textForm = false;
-  if (EndsWithIgnoringCase(path, ".cut")) {
-    textForm = false;
-  } else if (EndsWithIgnoringCase(path, ".txt") || path.size() < 4 || path[path.size() - 4] != '.') {
-    textForm = true;
-  } else {
+  const ConformListKind kind = ConformListKindOf(path);
+  if (kind == ConformListKind::kEditList) {
     CConformEngine engine;
     return engine.ConformFromEDL(mix, path, false);
   }
-  const int32_t converted = ConvertChangeListToTempEDL(mix->GetFileName(), path, textForm);
+  const int32_t converted =
+      ConvertChangeListToTempEDL(mix->GetFileName(), path, kind == ConformListKind::kPairedChangeList);
   if (converted != 0) return static_cast<enConformStatus>(converted);
   CConformEngine engine;
   return engine.ConformFromEDL(mix, TemporaryEDLPath(), false);

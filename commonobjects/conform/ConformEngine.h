@@ -78,6 +78,13 @@ class CConformEngine : public CAutomationEventArray {
   CGrowableArray<CEDLStateNote> Notes;
 };
 
+// How DoConform reads a list, by its name's last 4 characters (ignoring case): ".cut" a
+// change list (binary or text) without move pairing; ".txt", or an ending that does not
+// start with ".", a text change list whose inserts take their material from the moves they
+// name; any other ".xxx" an edit decision list.
+enum class ConformListKind { kEditList, kChangeList, kPairedChangeList };
+ConformListKind ConformListKindOf(const std::string& path);
+
 // Conforms mix to the list at path. A path whose last 4 characters are ".cut" (ignoring
 // case) is a binary or text change list read without move pairing; ".txt" (ignoring case),
 // or an ending that does not start with ".", a text change list whose inserts take their

@@ -154,3 +154,18 @@ bool ConvertCutListToEDL(CCutListReader& reader, const std::string& mixFileName,
   for (const Pair& pair : builder.Pairs) writer.WriteEvent(pair.Source, pair.Dest);
   return writer.Close();
 }
+
+void PairMovesWithInserts(CCutListReader& reader) {
+  auto& changes = reader.GetChanges();
+  int32_t pair = 0;
+  for (auto& change : changes) {
+    if (change->Kind != CCutListChange::kInsertFrom) continue;
+    const int32_t from = change->SourceChange;
+    if (from < 1 || static_cast<size_t>(from) > changes.size()) continue;
+    CCutListChange& move = *changes[static_cast<size_t>(from) - 1];
+    if (move.Kind != CCutListChange::kMove) continue;
+    move.SourceChange = pair;
+    change->SourceChange = pair;
+    ++pair;
+  }
+}

@@ -71,6 +71,11 @@ class CCutListReader {
 
 class CEDLItemList;
 
+// Gives each move and the insert that takes its material ("FROM n", n the move's 1-based
+// position in the list) the same pair number (0, 1, 2 ... in list order) in SourceChange,
+// so that the edit list places the moved material at the insert.
+void PairMovesWithInserts(CCutListReader& reader);
+
 // Writes the binary edit list of a change list (read by reader) to edlPath: the pairs of
 // the running old position, new position and offset, the moved material placed at its
 // insert, a tail to 24 hours at the film frame rate, every reel in the reel table (the
