@@ -59,7 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzing::FuzzFile* const files[] = {&edl, &cut, &txt, &bare};
   const std::string& path = files[data[0] % 4]->Write(std::string(), data + 1, size - 1);
 
-  CAutomationPackage mix;  // never saved: the list conforms it from itself
+  // Never saved: the list conforms it from itself. Built once (a package's maps are large)
+  // and kept to the end of the process: it must outlive nothing it notifies at destruction.
+  static CAutomationPackage& mix = *new CAutomationPackage;
+  mix.SetSize(0);
+  mix.Filter.Paths.SetSize(0);
   FillMix(mix);
   const std::vector<CAutomationEvent> before(mix.GetData(), mix.GetData() + mix.GetSize());
   const enConformStatus status = DoConform(&mix, path);

@@ -234,7 +234,10 @@ bool CConformEngine::AssembleConform(CAutomationPackage* mix, bool onlySelectedP
   target.Mode = built.Mode = mode;
   target.StepToTime(0, false);
   built.StepToTime(0, false);
+  bool reordered = false;  // whether any events were put into time order here
+  int32_t appended = GetSize();
   built.EmitDifferences(target);
+  reordered |= MergeAppended(appended, true, built.GetLastIndex() + 1);
 
   // The notes of each pair, in note order (a pair has one note); room for every event they
   // copy, so the new automation is never moved as it grows.
@@ -269,15 +272,45 @@ bool CConformEngine::AssembleConform(CAutomationPackage* mix, bool onlySelectedP
       const CEDLStateNote& note = Notes[n];
       // The console takes the stretch's starting state at its new place also when the
       // stretch holds no events of its own.
+      appended = GetSize();
       built.EmitDifferences(note.State);
+      reordered |= MergeAppended(appended, true, built.GetLastIndex() + 1);
       if (!note.HoldsEvents()) continue;
       const int32_t shift = static_cast<int32_t>(int64_t{built.GetCurrentTime()} - note.StartTime);
+      appended = GetSize();
       built.CopyEventRange(*sources[slot], note.FirstIndex, note.LastIndex, shift, false);
+      reordered |= MergeAppended(appended, false, built.GetLastIndex() + 1);
     }
   }
+  // Events put into order here are merged as the time-stamp repair would merge them.
+  if (reordered) RemoveSameTimeDuplicates(*this);
   // The new automation replaces the mix's; everything else of the mix stays.
   static_cast<CGrowableArray<CAutomationEvent>&>(*mix) = std::move(static_cast<CGrowableArray<CAutomationEvent>&>(*this));
   mix->MakeTimeStampsContinuous(0);
+  return true;
+}
+
+bool CConformEngine::MergeAppended(int32_t from, bool sortFirst, int32_t unread) {
+  CAutomationEvent* const events = GetData();
+  const int32_t size = GetSize();
+  if (from >= size) return false;
+  auto earlier = [](const CAutomationEvent& a, const CAutomationEvent& b) { return a.Time < b.Time; };
+  bool moved = false;
+  if (sortFirst && !std::is_sorted(events + from, events + size, earlier)) {
+    std::stable_sort(events + from, events + size, earlier);
+    moved = true;
+  }
+  if (from == 0 || events[from - 1].Time <= events[from].Time) return moved;
+  // Events appended out of order among themselves are left for the repair of the whole mix.
+  if (!std::is_sorted(events + from, events + size, earlier)) return moved;
+  // Only the appended events earlier than the last one before them move, among the events
+  // before them later than the first appended one; equal times keep their order of arrival.
+  CAutomationEvent* const low = std::upper_bound(events, events + from, events[from], earlier);
+  // Events the destination tracker has read stay where they are (a destination placed before
+  // one already built); the repair of the whole mix orders them.
+  if (low < events + unread) return moved;
+  CAutomationEvent* const high = std::lower_bound(events + from, events + size, events[from - 1], earlier);
+  std::inplace_merge(low, events + from, high, earlier);
   return true;
 }
 

@@ -64,6 +64,11 @@ class CConformEngine : public CAutomationEventArray {
   const CSourceDestItem* DestinationOf(int32_t pairNumber) const;
   bool PrepareSources(CAutomationPackage* mix);
   bool AssembleConform(CAutomationPackage* mix, bool onlySelectedPaths);
+  // Puts the events appended from index `from` on (sorted by time first when sortFirst: the
+  // state events of a cut, moved into their time slots) into the time order of the events
+  // before them, never moving an event before index `unread` (the destination tracker has
+  // read those). True when any event moved.
+  bool MergeAppended(int32_t from, bool sortFirst, int32_t unread);
 
   CReelTable Reels;
   std::vector<CAutomationPackage*> SourceMixes;  // by reel; the mix itself when never saved

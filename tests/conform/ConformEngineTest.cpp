@@ -9,6 +9,7 @@
 #include "commonobjects/conform/ConformEngine.h"
 #include "commonobjects/conform/EDLReader.h"
 #include "commonobjects/conform/VadicConform.h"
+#include "commonobjects/console/SlotAlignment.h"
 #include "commonobjects/package/AutomationPackage.h"
 #include "commonobjects/platform/WindowsDrive.h"
 #include "support/ConformFixture.h"
@@ -130,6 +131,26 @@ TEST_F(ConformEngineTest, TheConsoleTakesAStretchsStateAlsoWhenItHoldsNoEvents) 
   ASSERT_EQ(CopyConformVadicStyle(&mix_, source, destination), kConformDone);
   EXPECT_EQ(ValueAt(mix_, 1, kProc, kControl, 250), 9);
   EXPECT_EQ(ValueAt(mix_, 1, kProc, kControl, 150), 5);
+}
+
+TEST_F(ConformEngineTest, StateEventsInTimeSlotsAreOrderedWithoutATimeStampReport) {
+  // Faders take time slots: a cut's state events land up to 3 units after it, among the
+  // stretch's first events. The conform orders them itself; nothing is reported as damage.
+  ASSERT_TRUE(IsSlotAlignedControl(14, 0, 2000));
+  fs::create_directory(drive_.Path() / "Tavmir");
+  mix_.SetSize(0);
+  for (int32_t t = 0; t < 2000; t += 1) mix_.Add(MakeEvent(1 + t % 5, 14, 0, t, t % 700));
+  ASSERT_NE(mix_.Save(0), 0);
+  before_ = Events(mix_);
+  CSourceDestItem source, destination;
+  source.Start = 1001, source.Length = 500, destination.Start = 202, destination.Length = 500;
+  ASSERT_EQ(CopyConformVadicStyle(&mix_, source, destination), kConformDone);
+  for (int32_t i = 1; i < mix_.GetSize(); ++i) ASSERT_LE(mix_[i - 1].Time, mix_[i].Time);
+  EXPECT_FALSE(fs::exists(drive_.Path() / "Tavmir" / "tcerr.txt"));
+  const CAutomationEventArray old = Before();
+  for (int32_t t = 210; t < 700; t += 13) {
+    EXPECT_EQ(ValueAt(mix_, 1 + t % 5, 14, 0, t), ValueAt(old, 1 + t % 5, 14, 0, t + 799)) << t;
+  }
 }
 
 TEST_F(ConformEngineTest, ChangeListsAreToldByTheirNamesAndFailuresLeaveTheMixAlone) {
