@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "Commands.h"
+#include "ConformCommand.h"
 #include "CutListCommand.h"
 #include "EditCommand.h"
 #include "EdlCommand.h"
@@ -32,6 +33,8 @@ int main(int argc, char** argv) {
   mixauto::AddEditCommand(app);
   mixauto::AddEdlCommand(app);
   mixauto::AddCutListCommand(app);
+  mixauto::AddConformCommand(app);
+  mixauto::AddRecutCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
