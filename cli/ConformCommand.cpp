@@ -57,8 +57,7 @@ const char* KindText(ListKind kind) {
   return "";
 }
 
-std::string Advice(const ConformOptions& options, enConformStatus status) {
-  const std::string list = options.list;
+std::string Advice(const std::string& list, enConformStatus status) {
   switch (status) {
     case kConformListFileFailed:
       return "check that " + list + " is there and readable (mixauto cutlist reads it) and that the temporary edit "
@@ -105,28 +104,34 @@ std::string PathNote(const std::string& text, size_t selected, int32_t pathCount
 int RunConform(const ConformOptions& options) {
   const std::optional<std::vector<int32_t>> paths = ResolvePaths(options.paths);
   if (!paths) return 1;
-  const ListKind kind = KindOfList(options.list);
-  ConformJob job;
-  job.mixName = options.file.file;
-  job.title = "Conform of " + options.file.file + " to " + options.list + " (" + KindText(kind) + ")";
-  job.pathNote = PathNote(options.paths, paths->size(), CConsoleLayout().GetMaxPaths());
-  job.conform = [&](CAutomationPackage& mix) {
-    mix.Filter.Clear();
-    if (paths->empty()) {
-      for (int32_t path = 0; path < mix.GetMaxPaths(); ++path) mix.Filter.Paths.Add(path);
-    } else {
-      for (const int32_t path : *paths) mix.Filter.Paths.Add(path);
-    }
-    return DoConform(&mix, options.list);
-  };
-  job.list = [&] { return kind == ListKind::kEdl ? options.list : TemporaryEDLPath(); };
-  job.advice = [&](enConformStatus status) { return Advice(options, status); };
-  job.json = options.json;
+  const ConformJob job = MakeConformJob(options.file.file, options.list, *paths, options.paths, options.json);
   return RunOnMixFile(
-      "conform", options.file, [&](CAutomationPackage& mix) { return RunConformJob(mix, job); }, options.json);
+      "conform", options.file, [&job](CAutomationPackage& mix) { return RunConformJob(mix, job); }, options.json);
 }
 
 }  // namespace
+
+ConformJob MakeConformJob(const std::string& mixName, const std::string& list, const std::vector<int32_t>& paths,
+                          const std::string& pathsText, bool json) {
+  const ListKind kind = KindOfList(list);
+  ConformJob job;
+  job.mixName = mixName;
+  job.title = "Conform of " + mixName + " to " + list + " (" + KindText(kind) + ")";
+  job.pathNote = PathNote(pathsText, paths.size(), CConsoleLayout().GetMaxPaths());
+  job.conform = [paths, list](CAutomationPackage& mix) {
+    mix.Filter.Clear();
+    if (paths.empty()) {
+      for (int32_t path = 0; path < mix.GetMaxPaths(); ++path) mix.Filter.Paths.Add(path);
+    } else {
+      for (const int32_t path : paths) mix.Filter.Paths.Add(path);
+    }
+    return DoConform(&mix, list);
+  };
+  job.list = [kind, list] { return kind == ListKind::kEdl ? list : TemporaryEDLPath(); };
+  job.advice = [list](enConformStatus status) { return Advice(list, status); };
+  job.json = json;
+  return job;
+}
 
 void AddConformCommand(CLI::App& app) {
   auto options = std::make_shared<ConformOptions>();

@@ -7,9 +7,21 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ConformJob.h"
+
 namespace mixauto {
 
 void AddConformCommand(CLI::App& app);
 void AddRecutCommand(CLI::App& app);
+
+// The conform of the mix `mixName` to `list` over `paths` (ascending, no repeats; empty:
+// every path of the console), `pathsText` as the user wrote them; the report as JSON when
+// `json`.
+ConformJob MakeConformJob(const std::string& mixName, const std::string& list, const std::vector<int32_t>& paths,
+                          const std::string& pathsText, bool json);
 
 }  // namespace mixauto

@@ -66,13 +66,10 @@ std::vector<SourceMix> SourcesOf(const std::string& list, const std::string& wor
   for (int32_t i = 0; i < reels.GetSize(); ++i) {
     if (reels.GetName(i).empty()) continue;
     const std::string file = reels.GetName(i) + ".aut";
-    if (platform::MapWindowsPath(file) == working) {
-      sources.push_back({shown, true, true});
-    } else {
-      sources.push_back({file, false, platform::FileExists(platform::MapWindowsPath(file))});
-    }
+    const bool own = platform::MapWindowsPath(file) == working;
+    sources.push_back({own ? shown : file, own});
   }
-  if (sources.empty()) sources.push_back({shown, true, true});
+  if (sources.empty()) sources.push_back({shown, true});
   return sources;
 }
 
@@ -84,7 +81,7 @@ int32_t MixEnd(const CAutomationPackage& mix) {
 
 }  // namespace
 
-MixWorkResult RunConformJob(CAutomationPackage& mix, const ConformJob& job) {
+MixWorkResult RunConformJob(CAutomationPackage& mix, const ConformJob& job, ConformReport* model) {
   const std::string native = mix.GetFileName();
   ConformReport report;
   report.title = job.title;
@@ -106,6 +103,7 @@ MixWorkResult RunConformJob(CAutomationPackage& mix, const ConformJob& job) {
   GetSourceDestItems(list, items, job.timesInUnits);
   report.stretches = StretchesOfPairs(PairsOfItems(items), mixEnd);
   report.sources = SourcesOf(list, platform::MapWindowsPath(source.Name()), job.mixName);
+  if (model) *model = report;
   const CTimecodeConverter converter;
   return {job.json ? ConformReportJson(report, converter) : ConformReportText(report, converter), ""};
 }

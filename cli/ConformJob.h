@@ -38,8 +38,8 @@ struct ConformJob {
 };
 
 // Runs the job on the mix (whose file name is the same on return) and reports, or says why
-// the conform failed (status, meaning, advice).
-MixWorkResult RunConformJob(CAutomationPackage& mix, const ConformJob& job);
+// the conform failed (status, meaning, advice). `model` (may be null) receives the report.
+MixWorkResult RunConformJob(CAutomationPackage& mix, const ConformJob& job, ConformReport* model = nullptr);
 
 // Adds MIX (required), -o/--output, --dry-run and --progress.
 void AddMixFileOptions(CLI::App& command, EventFileOptions& options);

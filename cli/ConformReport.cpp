@@ -88,7 +88,7 @@ std::string StretchTable(const std::vector<ConformStretch>& stretches, const CTi
 }
 
 std::string SourceText(const SourceMix& source) {
-  return source.name + (source.own ? " (the mix's own file)" : "") + (source.found ? "" : " (MISSING: conformed as empty)");
+  return source.name + (source.own ? " (the mix's own file)" : "");
 }
 
 std::string TimeJson(const CTimecodeConverter& converter, const char* name, int32_t start, int64_t offset) {
@@ -152,8 +152,7 @@ std::string ConformReportJson(const ConformReport& report, const CTimecodeConver
                      ", \"eventsAfter\": " + std::to_string(report.eventsAfter) + ",\n\"sourceMixes\": [";
   const char* separator = "";
   for (const SourceMix& source : report.sources) {
-    json += separator + ("{\"name\": " + JsonString(source.name) + ", \"own\": " + (source.own ? "true" : "false") +
-                         ", \"found\": " + (source.found ? "true" : "false") + "}");
+    json += separator + ("{\"name\": " + JsonString(source.name) + ", \"own\": " + (source.own ? "true" : "false") + "}");
     separator = ", ";
   }
   json += "],\n\"stretches\": [";

@@ -54,9 +54,8 @@ std::vector<ConformPair> PairsOfItems(const CGrowableArray<CSourceDestItem>& ite
 std::vector<ConformStretch> StretchesOfPairs(const std::vector<ConformPair>& pairs, int32_t mixEnd);
 
 struct SourceMix {
-  std::string name;   // as the report shows it
-  bool own = false;   // the mix's own file
-  bool found = true;  // the file was there when the conform ran
+  std::string name;  // as the report shows it
+  bool own = false;  // the mix's own file
 };
 
 struct ConformReport {

@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   mixauto::AddRegistryCommand(app);
   mixauto::AddDemoCommand(app);
+  mixauto::AddDemoConformCommand(app);
   mixauto::AddSaveDemoCommand(app);
   mixauto::AddInfoCommand(app);
   mixauto::AddDumpCommand(app);
