@@ -58,7 +58,8 @@ class CConformEngine : public CAutomationEventArray {
  private:
   void ReadItems(class CEDLReader& reader, bool timesInUnits);
   bool LoadSourceMixes(CAutomationPackage* mix);
-  CAutomationPackage* SourceMixOf(const CSourceDestItem& destination) const;
+  // The source mix of a destination by its reel (reel 0 when it names none in the table).
+  size_t SourceSlotOf(const CSourceDestItem* destination) const;
   const CSourceDestItem* DestinationOf(int32_t pairNumber) const;
   bool PrepareSources(CAutomationPackage* mix);
   bool AssembleConform(CAutomationPackage* mix, bool onlySelectedPaths);

@@ -22,15 +22,11 @@
 #include "commonobjects/conform/EDLReader.h"
 #include "commonobjects/conform/ReelTable.h"
 #include "commonobjects/conform/SourceDestItem.h"
+#include "commonobjects/conform/internal/DayLength.h"
 
 namespace {
 
-// 24 hours of film frames at the film frame rate.
-int32_t DayOfFilmFrames(int32_t framesPerSecond) {
-  if (framesPerSecond == 24) return 2073600;
-  if (framesPerSecond == 25) return 2160000;
-  return 2592000;
-}
+using commonobjects::conform::DayOfFilmFrames;
 
 // 32-bit arithmetic as the edit list stores it: sums wrap.
 int32_t Wrap(int64_t value) { return static_cast<int32_t>(value); }

@@ -26,6 +26,8 @@
 #include "commonobjects/eventstore/TranslationPairArray.h"
 #include "commonobjects/platform/WindowMessages.h"
 
+class CAutomationPackage;
+class CEDLItemList;
 class CPathMap;
 
 class CAutomationEventArray : public CGrowableArray<CAutomationEvent>,
@@ -179,6 +181,20 @@ class CAutomationEventArray : public CGrowableArray<CAutomationEvent>,
   // (every such place), removes same-time duplicates and sorts by time; returns whether it
   // found one. The argument is unused.
   bool MakeTimeStampsContinuous(int32_t unused);
+
+  // ---- Conform (conform/EdlConform.cpp) ----
+  // Rebuilds the events so that they follow the re-cut described by items (kept, removed,
+  // inserted and moved stretches, clips saved and placed; see EDLItemList.h). Clips are
+  // written to and read from folder + subfolder + "\" + clip name + ".aut" (a kind-8 item's
+  // own subfolder, when it names one, replaces subfolder). mix gives the first automation
+  // route, the path map and the clip files' other members; it may be null. Same-time
+  // duplicates are merged first. 1 on success, the events then in time order; 0 with
+  // message set when a clip could not be saved or a placed clip could not be read, the
+  // events then as the duplicate merge left them.
+  int EDLConform(const CEDLItemList& items, const std::string& folder, const std::string& subfolder,
+                 const CAutomationPackage* mix, std::string& message);
+  // Kept for the hosts that call it: does nothing and returns 0.
+  int EDLConform(const CEDLItemList& items, int32_t unused, const CPathMap& map);
 
  protected:
   HWND StatusWnd = nullptr;  // non-null switches status reporting on

@@ -9,6 +9,8 @@ namespace platform = commonobjects::platform;
 
 namespace {
 
+constexpr uint32_t kConformItemCode = 28;      // param: the item number (1-based)
+constexpr uint32_t kConformProgressCode = 27;  // param: percentage of the items
 constexpr uint32_t kIsolateCode = 19;
 constexpr uint32_t kEraseCode = 20;
 
@@ -48,4 +50,10 @@ void PostIsolateProgress(const CAutomationEventArray* array, int32_t done, int32
 
 void PostEraseProgress(const CAutomationEventArray* array, int32_t done, int32_t total) {
   if (array != nullptr && array->GetStatusWnd() != nullptr) PostProgress(kEraseCode, done, total);
+}
+
+void PostConformItem(const CAutomationEventArray* array, int32_t index, int32_t count) {
+  if (array == nullptr || array->GetStatusWnd() == nullptr) return;
+  PostEventNotification(kConformItemCode, index + 1);
+  PostProgress(kConformProgressCode, index, count);
 }

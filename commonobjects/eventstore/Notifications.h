@@ -24,3 +24,6 @@ void PostProgress(uint32_t code, int32_t done, int32_t total);
 // window is set.
 void PostIsolateProgress(const CAutomationEventArray* array, int32_t done, int32_t total);
 void PostEraseProgress(const CAutomationEventArray* array, int32_t done, int32_t total);
+// A conform reaching item `index` (0-based) of `count`: code 28 with index + 1, then code 27
+// with index * 100 / count, only while the array's status window is set.
+void PostConformItem(const CAutomationEventArray* array, int32_t index, int32_t count);

@@ -88,8 +88,10 @@ FileStatus WriteAll(int descriptor, const void* data, size_t count, const std::s
 FileStatus FileStatus::FromError(int error, std::string_view operation, std::string_view path) {
   Code code = CodeOf(error);
   if (code == kInUse) return Failure(code, error, operation, path, "in use by another handle");
-  return Failure(code, error, operation, path, std::system_category().message(error));
+  return Failure(code, error, operation, path, SystemErrorText(error));
 }
+
+std::string SystemErrorText(int error) { return std::system_category().message(error); }
 
 File::~File() { Close(); }
 

@@ -131,6 +131,9 @@ FileStatus ReadWholeFile(const std::string& path, std::string* text);
 FileStatus WriteFileAtomically(const std::string& path, std::string_view bytes);
 FileStatus WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
 
+// The system's text for an error number, as FileStatus messages give it.
+std::string SystemErrorText(int error);
+
 // Whether the stream is connected to a terminal (where a progress line may redraw itself).
 bool IsTerminal(std::FILE* stream);
 
