@@ -75,8 +75,10 @@ void PrintChannels(const CAutomationEventArray& before, const CAutomationEventAr
   const int32_t end = after.GetSize() ? after[after.GetSize() - 1].Time : 0;
   for (const ConformStretch& s : stretches) {
     if (s.kind == ConformStretch::kRemoved || s.newStart > end) continue;
-    const int32_t at = s.newStart + s.length / 2;
-    const int32_t from = s.kind == ConformStretch::kInserted ? -1 : s.oldStart + s.length / 2;
+    // The middle of the part that holds automation: a list's last stretch runs to the day's end.
+    const int32_t half = std::min(s.length, end - s.newStart + 1) / 2;
+    const int32_t at = s.newStart + half;
+    const int32_t from = s.kind == ConformStretch::kInserted ? -1 : s.oldStart + half;
     std::vector<std::string> row{StretchKindName(s.kind), FormatTime(converter, at),
                                  from < 0 ? "(blank)" : FormatTime(converter, from)};
     for (const Channel& c : kChannels) {
@@ -86,7 +88,7 @@ void PrintChannels(const CAutomationEventArray& before, const CAutomationEventAr
     table.AddRow(std::move(row));
   }
   std::printf("\nA few channels in the middle of each stretch of the new cut (was: at the old time the material "
-              "came from; is: now):\n");
+              "came from; is: now; -: no move yet):\n");
   table.Print();
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "commonobjects/conform/EDLReader.h"
 #include "commonobjects/package/AutomationPackage.h"
 #include "commonobjects/timecode/TimecodeConverter.h"
 #include "commonobjects/timecode/TimecodeText.h"
@@ -65,14 +66,34 @@ class ConformCommandsTest : public testsupport::MixToolTest {
   ConformCommandsTest() : MixToolTest("conform-commands") {}
 
   // A mix whose paths 1 and 2 move their fader every 5 seconds from 5 s to 45 s, the value
-  // telling the second: -5, -10, ... -45.
-  std::string SaveTimedMix(const std::string& name, bool compressed = false) {
-    return SaveMix(name, compressed, [](CAutomationPackage& mix) {
+  // telling the second: -5, -10, ... -45 (times `scale`, to tell mixes apart).
+  std::string SaveTimedMix(const std::string& name, bool compressed = false, int scale = 1) {
+    return SaveMix(name, compressed, [scale](CAutomationPackage& mix) {
       mix.RemoveAll();
       for (int32_t s = 5; s <= 45; s += 5) {
-        for (const int32_t path : {1, 2}) mix.Add(MakeEvent(path, 14, 0, Sec(s), -s));
+        for (const int32_t path : {1, 2}) mix.Add(MakeEvent(path, 14, 0, Sec(s), -s * scale));
       }
     });
+  }
+
+  // A binary edit list of one edit from reel `reel` (a mix "<reel>.aut"): seconds `from` to
+  // `to` of it placed at the same time.
+  std::string WriteReelEdl(const std::string& name, const std::string& reel, int32_t from, int32_t to) {
+    const std::string file = folder.PathOf(name);
+    CEDLReader writer(file, CEDLReader::kQrx);
+    EXPECT_TRUE(writer.Create());
+    CReelTable reels;
+    const int32_t index = reels.Add(reel);
+    reels.UseOwnNames();
+    writer.WriteHeader(CTimecodeSettings(), reels);
+    CSourceDestItem source, dest;
+    source.Start = dest.Start = from * 24;
+    source.Length = dest.Length = (to - from) * 24;
+    dest.EnsureDetail().ReelName = reel;
+    dest.Detail->ReelIndex = index;
+    writer.WriteEvent(source, dest);
+    EXPECT_TRUE(writer.Close());
+    return file;
   }
 
   std::string WriteFile(const std::string& name, const std::string& text) {
@@ -182,14 +203,57 @@ TEST_F(ConformCommandsTest, DryRunAndFailuresLeaveTheMixAsItWas) {
   EXPECT_TRUE(FileBytes(mix) == original);
 }
 
+TEST_F(ConformCommandsTest, MaterialComesFromTheListsReelsOrTheMixItself) {
+  // A change list names the mix by its file name without extension; a mix not named *.aut
+  // is still its own source, not another mix "reel.aut" beside it.
+  const std::string mix = SaveTimedMix("reel.mix");
+  SaveTimedMix("reel.aut", false, 100);
+  const std::string list = WriteFile("keep.txt", "Old Duration  67+08\nNo.  Position  Length  Change             "
+                                                 "Clip Name\n1.   30+00     7+08    INSERT\n(END OF CHANGE LIST)\n");
+  const auto [status, output] = RunMixauto("conform '" + mix + "' '" + list + "'");
+  ASSERT_EQ(status, 0) << output;
+  EXPECT_TRUE(HasSqueezed(output, mix + " (the mix's own file)")) << output;
+  EXPECT_EQ(Fader(*LoadMix(mix), 1).substr(0, 11), "5:-5 10:-10") << "the mix's own events";
+
+  // A binary list's reel names another mix, which the report lists and the events come from.
+  SaveTimedMix("other.aut", false, 100);
+  const std::string target = SaveTimedMix("target.aut");
+  const std::string edl = WriteReelEdl("other.edl", folder.PathOf("other"), 0, 20);
+  const auto [reelStatus, reelOutput] = RunMixauto("conform '" + target + "' '" + edl + "'");
+  ASSERT_EQ(reelStatus, 0) << reelOutput;
+  EXPECT_TRUE(Has(reelOutput, "Source mixes:\n  " + folder.PathOf("other.aut") + "\nEvents before")) << reelOutput;
+  EXPECT_TRUE(HasSqueezed(reelOutput, "kept " + Tc(0) + " " + Tc(20) + " " + Tc(0) + " " + Tc(20) + " " + Tc(20)))
+      << reelOutput;
+  EXPECT_EQ(Fader(*LoadMix(target), 1), "5:-500 10:-1000 15:-1500");
+
+  // A reel whose mix is not there fails the sources, and the mix stays as it was.
+  const std::string before = FileBytes(target);
+  const std::string gone = WriteReelEdl("gone.edl", folder.PathOf("gone"), 0, 20);
+  const auto [goneStatus, goneOutput] = RunMixauto("conform '" + target + "' '" + gone + "'");
+  EXPECT_NE(goneStatus, 0);
+  EXPECT_TRUE(Has(goneOutput, "conform status 5: the source mixes could not be prepared")) << goneOutput;
+  EXPECT_TRUE(FileBytes(target) == before);
+
+  // Events alone are no mix to conform.
+  const std::string events = Write("events.dat", {MakeEvent(1, 14, 0, Sec(5), -5)});
+  const auto [eventsStatus, eventsOutput] = RunMixauto("conform '" + events + "' '" + edl + "'");
+  EXPECT_NE(eventsStatus, 0);
+  EXPECT_TRUE(Has(eventsOutput, "an event-array file (events only), not a mix")) << eventsOutput;
+}
+
 TEST_F(ConformCommandsTest, PathsNarrowTheConformAndDropTheOthers) {
   const std::string mix = SaveTimedMix("reel.aut");
-  const std::string edl = WriteFile("cut.edl", EdlLine(1, 0, 45, 0));
+  // Two edits that continue each other make one stretch; the event at 45 s is left out.
+  const std::string edl = WriteFile("cut.edl", EdlLine(1, 0, 20, 0) + EdlLine(2, 20, 45, 20));
   const auto [status, output] = RunMixauto("conform '" + mix + "' '" + edl + "' --paths 1");
   ASSERT_EQ(status, 0) << output;
+  EXPECT_TRUE(HasSqueezed(output, "kept " + Tc(0) + " " + Tc(45) + " " + Tc(0) + " " + Tc(45) + " " + Tc(45)))
+      << output;
+  EXPECT_TRUE(HasSqueezed(output, "1 kept, 1 removed, 0 moved, 0 inserted")) << output;
   EXPECT_TRUE(HasSqueezed(output, "Paths: 1 (1 of 256); the automation of the other 255 paths is dropped")) << output;
   const auto conformed = LoadMix(mix);
-  EXPECT_EQ(Fader(*conformed, 1), "5:-5 10:-10 15:-15 20:-20 25:-25 30:-30 35:-35 40:-40");
+  // The event at 20 s starts the second edit: it comes back as that edit's starting state.
+  EXPECT_EQ(Fader(*conformed, 1), "5:-5 10:-10 15:-15 #" + std::to_string(Sec(20) + 1) + ":-20 25:-25 30:-30 35:-35 40:-40");
   EXPECT_EQ(Fader(*conformed, 2), "");
 
   const auto [bad, badOutput] = RunMixauto("conform '" + mix + "' '" + edl + "' --paths 300");
