@@ -60,21 +60,22 @@ const char* KindText(ListKind kind) {
 std::string Advice(const std::string& list, enConformStatus status) {
   switch (status) {
     case kConformListFileFailed:
-      return "check that " + list + " is there and readable (mixauto cutlist reads it) and that the temporary edit "
-             "list " + TemporaryEdlFile() + " can be written under the Windows drive folder (COMMONOBJECTS_ROOT)";
+      return "check that " + list +
+             " is there and readable (mixauto cutlist reads it) and that the temporary edit "
+             "list " +
+             TemporaryEdlFile() + " can be written under the Windows drive folder (COMMONOBJECTS_ROOT)";
     case kConformChangeListHeadFailed:
       return "no change could be read: neither the binary magic nor a text header (Old Duration ... Clip Name) "
-             "followed by a change; mixauto cutlist " + list + " shows what it reads";
+             "followed by a change; mixauto cutlist " +
+             list + " shows what it reads";
     case kConformChangeListChangesFailed:
       return "a change is malformed (feet+frames footage, wording, or a record cut short); mixauto cutlist " + list +
              " shows where";
-    case kConformEdlOpenFailed:
-      return "check the name of " + list + " and that it is readable (mixauto edl reads it)";
+    case kConformEdlOpenFailed: return "check the name of " + list + " and that it is readable (mixauto edl reads it)";
     case kConformSourcesFailed:
       return "the list's reels name the source mixes (<reel>.aut, beside where mixauto runs); mixauto edl " + list +
              " shows its reel table";
-    default:
-      return "the mix could not be rebuilt from its source mixes";
+    default: return "the mix could not be rebuilt from its source mixes";
   }
 }
 
@@ -138,9 +139,10 @@ void AddConformCommand(CLI::App& app) {
   CLI::App* command = app.add_subcommand("conform", kConformHelp);
   AddMixFileOptions(*command, options->file);
   command->add_option("LIST", options->list, "The edit decision list or change list")->type_name("LIST")->required();
-  command->add_option("--paths", options->paths,
-                      "Conform only these paths, e.g. 0-7,12 (default: every path); the others' automation is "
-                      "dropped")
+  command
+      ->add_option("--paths", options->paths,
+                   "Conform only these paths, e.g. 0-7,12 (default: every path); the others' automation is "
+                   "dropped")
       ->type_name("LIST");
   command->add_flag("--json", options->json,
                     "Print the report as one JSON object (the lines about writing go to stderr)");

@@ -110,8 +110,10 @@ MixWorkResult RunConformJob(CAutomationPackage& mix, const ConformJob& job, Conf
 
 void AddMixFileOptions(CLI::App& command, EventFileOptions& options) {
   command.add_option("MIX", options.file, "The mix: a structured or a compressed mix")->type_name("MIX")->required();
-  command.add_option("-o,--output", options.output, "Write the conformed mix to OUT instead of back into MIX (in "
-                                                    "MIX's form)")
+  command
+      .add_option("-o,--output", options.output,
+                  "Write the conformed mix to OUT instead of back into MIX (in "
+                  "MIX's form)")
       ->type_name("OUT");
   command.add_flag("--dry-run", options.dryRun, "Conform and report, write no mix");
   command.add_flag("--progress", options.progress, "Show a progress line on stderr while loading and conforming");

@@ -37,8 +37,10 @@ std::vector<Span> Uncovered(std::vector<Span> spans, int64_t end) {
 // of pairs that continue each other in both cuts joined.
 std::vector<ConformStretch> Placed(const std::vector<ConformPair>& pairs) {
   std::vector<ConformPair> sorted;
-  std::copy_if(pairs.begin(), pairs.end(), std::back_inserter(sorted), [](const ConformPair& p) { return p.length > 0; });
-  std::stable_sort(sorted.begin(), sorted.end(), [](const ConformPair& a, const ConformPair& b) { return a.dest < b.dest; });
+  std::copy_if(pairs.begin(), pairs.end(), std::back_inserter(sorted),
+               [](const ConformPair& p) { return p.length > 0; });
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const ConformPair& a, const ConformPair& b) { return a.dest < b.dest; });
   std::vector<ConformStretch> placed;
   for (const ConformPair& pair : sorted) {
     const auto kind = pair.source == pair.dest ? ConformStretch::kKept : ConformStretch::kMoved;
@@ -80,16 +82,14 @@ std::string StretchTable(const std::vector<ConformStretch>& stretches, const CTi
                   TimeOrDash(converter, s.newStart, s.length), FormatTime(converter, s.length)});
   }
   std::string summary;
-  for (const auto kind : {ConformStretch::kKept, ConformStretch::kRemoved, ConformStretch::kMoved,
-                          ConformStretch::kInserted}) {
+  for (const auto kind :
+       {ConformStretch::kKept, ConformStretch::kRemoved, ConformStretch::kMoved, ConformStretch::kInserted}) {
     summary += std::string(summary.empty() ? "" : ", ") + std::to_string(counts[kind]) + " " + StretchKindName(kind);
   }
   return table.Text() + "  " + summary + "\n";
 }
 
-std::string SourceText(const SourceMix& source) {
-  return source.name + (source.own ? " (the mix's own file)" : "");
-}
+std::string SourceText(const SourceMix& source) { return source.name + (source.own ? " (the mix's own file)" : ""); }
 
 std::string TimeJson(const CTimecodeConverter& converter, const char* name, int32_t start, int64_t offset) {
   const std::string key = std::string("\"") + name;
@@ -107,7 +107,8 @@ const char* StretchKindName(ConformStretch::Kind kind) {
 
 std::vector<ConformPair> PairsOfItems(const CGrowableArray<CSourceDestItem>& items) {
   std::vector<ConformPair> pairs;
-  for (int32_t i = 0; i + 1 < items.GetSize(); i += 2) pairs.push_back({items[i].Start, items[i + 1].Start, items[i + 1].Length});
+  for (int32_t i = 0; i + 1 < items.GetSize(); i += 2)
+    pairs.push_back({items[i].Start, items[i + 1].Start, items[i + 1].Length});
   return pairs;
 }
 
@@ -152,18 +153,19 @@ std::string ConformReportJson(const ConformReport& report, const CTimecodeConver
                      ", \"eventsAfter\": " + std::to_string(report.eventsAfter) + ",\n\"sourceMixes\": [";
   const char* separator = "";
   for (const SourceMix& source : report.sources) {
-    json += separator + ("{\"name\": " + JsonString(source.name) + ", \"own\": " + (source.own ? "true" : "false") + "}");
+    json +=
+        separator + ("{\"name\": " + JsonString(source.name) + ", \"own\": " + (source.own ? "true" : "false") + "}");
     separator = ", ";
   }
   json += "],\n\"stretches\": [";
   separator = "\n  ";
   for (const ConformStretch& s : report.stretches) {
-    json += separator + ("{\"kind\": \"" + std::string(StretchKindName(s.kind)) + "\", " +
-                         TimeJson(converter, "oldStart", s.oldStart, 0) + ", " +
-                         TimeJson(converter, "oldEnd", s.oldStart, s.length) + ", " +
-                         TimeJson(converter, "newStart", s.newStart, 0) + ", " +
-                         TimeJson(converter, "newEnd", s.newStart, s.length) + ", \"length\": " +
-                         std::to_string(s.length) + "}");
+    json +=
+        separator +
+        ("{\"kind\": \"" + std::string(StretchKindName(s.kind)) + "\", " +
+         TimeJson(converter, "oldStart", s.oldStart, 0) + ", " + TimeJson(converter, "oldEnd", s.oldStart, s.length) +
+         ", " + TimeJson(converter, "newStart", s.newStart, 0) + ", " +
+         TimeJson(converter, "newEnd", s.newStart, s.length) + ", \"length\": " + std::to_string(s.length) + "}");
     separator = ",\n  ";
   }
   return json + "\n]}\n";

@@ -87,8 +87,9 @@ void PrintChannels(const CAutomationEventArray& before, const CAutomationEventAr
     }
     table.AddRow(std::move(row));
   }
-  std::printf("\nA few channels in the middle of each stretch of the new cut (was: at the old time the material "
-              "came from; is: now; -: no move yet):\n");
+  std::printf(
+      "\nA few channels in the middle of each stretch of the new cut (was: at the old time the material "
+      "came from; is: now; -: no move yet):\n");
   table.Print();
 }
 
@@ -128,9 +129,10 @@ int RunDemoConform(const DemoConformOptions& options) {
 
 void AddDemoConformCommand(CLI::App& app) {
   auto options = std::make_shared<DemoConformOptions>();
-  CLI::App* demo = app.add_subcommand(
-      "demo-conform", "Write the bundled sample mix to FOLDER, conform copies of it to the bundled edit list and "
-                      "change list, and show the reports and a few channels before and after");
+  CLI::App* demo =
+      app.add_subcommand("demo-conform",
+                         "Write the bundled sample mix to FOLDER, conform copies of it to the bundled edit list and "
+                         "change list, and show the reports and a few channels before and after");
   demo->add_option("FOLDER", options->folder, "Where the sample mix and the conformed copies are written")
       ->type_name("FOLDER")
       ->required();

@@ -76,12 +76,14 @@ enConformStatus Run(RecutKind kind, CAutomationPackage& mix, const RecutOptions&
 
 int RunRecut(RecutKind kind, const char* command, const RecutOptions& options) {
   if (options.to <= options.from || options.from < 0) {
-    return FailArgument(command, "--to must be later than --from, and --from not before time 0 (the stretch ends "
-                                 "just before --to)");
+    return FailArgument(command,
+                        "--to must be later than --from, and --from not before time 0 (the stretch ends "
+                        "just before --to)");
   }
   if (options.at < 0 || static_cast<int64_t>(options.at) + options.to > INT32_MAX) {
-    return FailArgument(command, "--at: the stretch would land before time 0 or past the last time an event can "
-                                 "hold");
+    return FailArgument(command,
+                        "--at: the stretch would land before time 0 or past the last time an event can "
+                        "hold");
   }
   ConformJob job;
   job.mixName = options.file.file;
@@ -112,8 +114,9 @@ void AddRecut(CLI::App& recut, RecutKind kind, const char* name, const char* com
 
 void AddRecutCommand(CLI::App& app) {
   CLI::App* recut = app.add_subcommand(
-      "recut", "Conform a mix by hand, as the console does: copy, move or delete a stretch (mixauto recut COMMAND "
-               "--help)");
+      "recut",
+      "Conform a mix by hand, as the console does: copy, move or delete a stretch (mixauto recut COMMAND "
+      "--help)");
   recut->require_subcommand(1);
   AddRecut(*recut, RecutKind::kCopy, "copy", "recut copy",
            "Write the stretch [--from, --to) over the same length at --at; everything else stays in place");

@@ -44,8 +44,8 @@ std::string EdlLine(int number, int32_t sourceIn, int32_t sourceOut, int32_t rec
     return std::string(text);
   };
   char line[128];
-  std::snprintf(line, sizeof line, "%03d  AX  V  C  %s %s %s %s\n", number, tc(sourceIn).c_str(),
-                tc(sourceOut).c_str(), tc(recordIn).c_str(), tc(recordIn + sourceOut - sourceIn).c_str());
+  std::snprintf(line, sizeof line, "%03d  AX  V  C  %s %s %s %s\n", number, tc(sourceIn).c_str(), tc(sourceOut).c_str(),
+                tc(recordIn).c_str(), tc(recordIn + sourceOut - sourceIn).c_str());
   return line;
 }
 
@@ -105,8 +105,8 @@ class ConformCommandsTest : public testsupport::MixToolTest {
 TEST_F(ConformCommandsTest, EdlConformMovesEachStretchAndReportsIt) {
   const std::string mix = SaveTimedMix("reel.aut", true);
   // Keep 0-10, cut 10-20, take 20-30 to 10-20, leave 20-25 blank, take 30-40 to 25-35.
-  const std::string edl = WriteFile("recut.edl", "TITLE: RECUT\n" + EdlLine(1, 0, 10, 0) + EdlLine(2, 20, 30, 10) +
-                                                     EdlLine(3, 30, 40, 25));
+  const std::string edl =
+      WriteFile("recut.edl", "TITLE: RECUT\n" + EdlLine(1, 0, 10, 0) + EdlLine(2, 20, 30, 10) + EdlLine(3, 30, 40, 25));
   const std::string out = folder.PathOf("out.aut");
   const std::string original = FileBytes(mix);
   const auto [status, output] = RunMixauto("conform '" + mix + "' '" + edl + "' -o '" + out + "'");
@@ -163,7 +163,8 @@ TEST_F(ConformCommandsTest, ChangeListConformRemovesAndInsertsAndPrintsJson) {
   // JSON on stdout, the lines about writing on stderr.
   const auto [jsonStatus, kinds] = testsupport::RunTool(
       "COMMONOBJECTS_REGISTRY='" + folder.PathOf("registry.reg") + "' COMMONOBJECTS_ROOT='" + folder.PathOf("root") +
-      "' '" + MIXAUTO_PATH + "' conform '" + mix + "' '" + list + "' --json --dry-run 2>/dev/null | python3 -c "
+      "' '" + MIXAUTO_PATH + "' conform '" + mix + "' '" + list +
+      "' --json --dry-run 2>/dev/null | python3 -c "
       "'import json,sys; d=json.load(sys.stdin); print(d[\"status\"], [s[\"kind\"] for s in d[\"stretches\"]][:4], "
       "d[\"stretches\"][1][\"oldStart\"], d[\"sourceMixes\"][0][\"own\"])'");
   EXPECT_EQ(jsonStatus, 0) << kinds;
@@ -208,8 +209,9 @@ TEST_F(ConformCommandsTest, MaterialComesFromTheListsReelsOrTheMixItself) {
   // is still its own source, not another mix "reel.aut" beside it.
   const std::string mix = SaveTimedMix("reel.mix");
   SaveTimedMix("reel.aut", false, 100);
-  const std::string list = WriteFile("keep.txt", "Old Duration  67+08\nNo.  Position  Length  Change             "
-                                                 "Clip Name\n1.   30+00     7+08    INSERT\n(END OF CHANGE LIST)\n");
+  const std::string list = WriteFile("keep.txt",
+                                     "Old Duration  67+08\nNo.  Position  Length  Change             "
+                                     "Clip Name\n1.   30+00     7+08    INSERT\n(END OF CHANGE LIST)\n");
   const auto [status, output] = RunMixauto("conform '" + mix + "' '" + list + "'");
   ASSERT_EQ(status, 0) << output;
   EXPECT_TRUE(HasSqueezed(output, mix + " (the mix's own file)")) << output;
@@ -253,7 +255,8 @@ TEST_F(ConformCommandsTest, PathsNarrowTheConformAndDropTheOthers) {
   EXPECT_TRUE(HasSqueezed(output, "Paths: 1 (1 of 256); the automation of the other 255 paths is dropped")) << output;
   const auto conformed = LoadMix(mix);
   // The event at 20 s starts the second edit: it comes back as that edit's starting state.
-  EXPECT_EQ(Fader(*conformed, 1), "5:-5 10:-10 15:-15 #" + std::to_string(Sec(20) + 1) + ":-20 25:-25 30:-30 35:-35 40:-40");
+  EXPECT_EQ(Fader(*conformed, 1),
+            "5:-5 10:-10 15:-15 #" + std::to_string(Sec(20) + 1) + ":-20 25:-25 30:-30 35:-35 40:-40");
   EXPECT_EQ(Fader(*conformed, 2), "");
 
   const auto [bad, badOutput] = RunMixauto("conform '" + mix + "' '" + edl + "' --paths 300");
