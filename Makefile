@@ -1,4 +1,10 @@
 # The two set-up commands of the README, plus the targets they are made of.
+
+# The conform demo runs with default settings (a registry file that is not there) and keeps
+# what it writes on the Windows drive (the temporary edit list) under build/.
+DEMO_CONFORM_ENV = COMMONOBJECTS_REGISTRY=$(CURDIR)/build/dev/demo-conform/no-registry.reg \
+                   COMMONOBJECTS_ROOT=$(CURDIR)/build/dev/demo-conform/windows-drive
+
 .PHONY: demo test setup build build-asan test-asan build-tsan test-tsan bench fuzz clean
 
 demo: build
@@ -7,6 +13,7 @@ demo: build
 	./build/dev/cli/mixauto info build/dev/demo.mix
 	./build/dev/cli/mixauto save-demo build/dev/demo-mix.mix --mix
 	./build/dev/cli/mixauto info build/dev/demo-mix.mix
+	$(DEMO_CONFORM_ENV) ./build/dev/cli/mixauto demo-conform build/dev/demo-conform
 
 test: build
 	ctest --preset dev

@@ -7,5 +7,6 @@ namespace mixauto {
 
 void AddRegistryCommand(CLI::App& app);
 void AddDemoCommand(CLI::App& app);
+void AddDemoConformCommand(CLI::App& app);
 
 }  // namespace mixauto

@@ -27,6 +27,7 @@ struct ProgressLine::State {
   std::string phase;
   int32_t percent = -1;
   int32_t count = -1;
+  int32_t item = -1;  // conform: the item being worked on, from 1
   size_t width = 0;  // characters of the line now on screen
   std::chrono::steady_clock::time_point lastWrite;
 
@@ -43,14 +44,21 @@ struct ProgressLine::State {
         case 31: phase = "sorting", percent = -1; break;
         case 33: phase = "thinning", percent = posted.param; break;
         case 34: phase = "thinning", count = posted.param; break;
+        case 27: phase = "conforming", percent = std::clamp<int32_t>(posted.param, 0, 100); break;
+        case 28:
+          if (phase != "conforming") percent = 0;
+          phase = "conforming", item = posted.param;
+          break;
         default: return;
       }
       if (phase != was && posted.code != 34) count = -1;
+      if (phase != was && posted.code != 28) item = -1;
       const auto now = std::chrono::steady_clock::now();
       if (phase == was && now - lastWrite < std::chrono::milliseconds(100)) return;
       lastWrite = now;
       std::string text = phase + (percent >= 0 ? " " + std::to_string(percent) + "%" : std::string("..."));
       if (count >= 0) text += " (" + WithCommas(count) + " removed)";
+      if (item >= 0) text += " (item " + WithCommas(item) + ")";
       Write(text);
     } catch (...) {
       // a progress line is worth no failure
@@ -241,22 +249,22 @@ std::string MixSaveNotes(const CAutomationPackage& mix) {
 }
 
 int WriteMixBack(const char* command, const EventFileOptions& options, const std::string& native,
-                 CAutomationPackage& mix, bool changed) {
+                 CAutomationPackage& mix, bool changed, std::FILE* notes) {
   if (options.dryRun) {
-    std::printf("Dry run: nothing written.\n");
+    std::fprintf(notes, "Dry run: nothing written.\n");
     return 0;
   }
   const std::string out = options.output.empty() ? native : platform::MapWindowsPath(options.output);
   const bool inPlace = IsSameFile(native, out);
   const std::string& shown = inPlace ? options.file : options.output;
   if (inPlace && !changed) {
-    std::printf("Events unchanged: %s not rewritten.\n", options.file.c_str());
+    std::fprintf(notes, "Events unchanged: %s not rewritten.\n", options.file.c_str());
     return 0;
   }
   if (!changed) {
     const std::string problem = ReplaceFile(out, native, nullptr);
     if (!problem.empty()) return FailOn(command, shown, problem + "; nothing written");
-    std::printf("Wrote %s (a copy of the unchanged file).\n", shown.c_str());
+    std::fprintf(notes, "Wrote %s (a copy of the unchanged file).\n", shown.c_str());
     return 0;
   }
   const std::string refusal = SaveProblem(mix);
@@ -264,7 +272,7 @@ int WriteMixBack(const char* command, const EventFileOptions& options, const std
     return FailOn(command, options.file, refusal + "; saving the mix would lose that, so nothing was written");
   }
   const bool compressed = mix.IsCompressedFile();
-  std::fputs(MixSaveNotes(mix).c_str(), stdout);
+  std::fputs(MixSaveNotes(mix).c_str(), notes);
   // A structured mix written elsewhere starts from a copy of FILE, as an event-array file
   // does, so that OUT keeps FILE's other streams; in place the save commits into FILE.
   const std::string problem =
@@ -275,7 +283,7 @@ int WriteMixBack(const char* command, const EventFileOptions& options, const std
   if (!problem.empty()) {
     return FailOn(command, shown, problem + (inPlace ? "; the file is as it was" : "; nothing written"));
   }
-  std::printf("Wrote %s (the whole %s).\n", shown.c_str(), MixFormName(compressed));
+  std::fprintf(notes, "Wrote %s (the whole %s).\n", shown.c_str(), MixFormName(compressed));
   return 0;
 }
 
@@ -293,10 +301,34 @@ int RunOnMix(const char* command, const EventFileOptions& options, const std::st
   progress.Stop();
   std::fputs(report.c_str(), stdout);
   const bool changed = !std::equal(loaded.begin(), loaded.end(), mix->begin(), mix->end());
-  return WriteMixBack(command, options, native, *mix, changed);
+  return WriteMixBack(command, options, native, *mix, changed, stdout);
 }
 
 }  // namespace
+
+int RunOnMixFile(const char* command, const EventFileOptions& options, const MixWork& work, bool notesToStderr) {
+  const std::string native = platform::MapWindowsPath(options.file);
+  const FileKind kind = DetectFileKind(native);
+  if (kind == FileKind::kEventArray) {
+    return FailOn(command, options.file, "an event-array file (events only), not a mix; give a structured or a "
+                                         "compressed mix");
+  }
+  if (!IsMix(kind)) return FailOn(command, options.file, FormProblem(native, kind));
+  ProgressLine progress(options.progress || platform::IsTerminal(stderr));
+  const std::unique_ptr<CAutomationPackage> mix = LoadMix(native, progress.Handle());
+  const std::string problem = EventsProblem(*mix);
+  if (!problem.empty()) {
+    progress.Stop();
+    return FailOn(command, options.file, problem);
+  }
+  const std::vector<CAutomationEvent> loaded(mix->begin(), mix->end());
+  const MixWorkResult result = work(*mix);
+  progress.Stop();
+  if (!result.failure.empty()) return FailOn(command, options.file, result.failure + "; nothing was written");
+  std::fputs(result.report.c_str(), stdout);
+  const bool changed = !std::equal(loaded.begin(), loaded.end(), mix->begin(), mix->end());
+  return WriteMixBack(command, options, native, *mix, changed, notesToStderr ? stderr : stdout);
+}
 
 int RunOnEventFile(const char* command, const EventFileOptions& options, const EventWork& work) {
   const std::string native = platform::MapWindowsPath(options.file);

@@ -47,7 +47,7 @@ std::string WithCommas(int64_t n);
 // A progress line on stderr fed by the library's status notifications: while it runs, an
 // endpoint of class "TavmirStatusWindow" receives them on its own thread and rewrites one
 // line (load 15 and, for a compressed mix, 0 and 17; mix conversion 26; sort 31; thinning
-// 33 percent and 34 count). Stop(), or the destructor,
+// 33 percent and 34 count; conform 27 percent and 28 item). Stop(), or the destructor,
 // unregisters the endpoint, waits for its thread and clears the line; report after that.
 class ProgressLine {
  public:
@@ -76,6 +76,21 @@ using EventWork = std::function<std::string(CAutomationEventArray& events, const
 // and writes the file back (unless --dry-run, or the events are unchanged and no -o was
 // given). Returns the exit status.
 int RunOnEventFile(const char* command, const EventFileOptions& options, const EventWork& work);
+
+// The operation of a command on a whole mix (conform, recut). A non-empty `failure` is
+// printed as "mixauto COMMAND: FILE: failure" and nothing is written (exit status 1); else
+// the report is printed and the mix written back.
+struct MixWorkResult {
+  std::string report;
+  std::string failure;
+};
+using MixWork = std::function<MixWorkResult(CAutomationPackage& mix)>;
+
+// Loads options.file, which must be a mix (either form), runs `work` on it, stops the
+// progress line, prints the report and writes the mix back whole as RunOnEventFile does.
+// With `notesToStderr` the lines about writing go to stderr (stdout holds JSON). Returns
+// the exit status.
+int RunOnMixFile(const char* command, const EventFileOptions& options, const MixWork& work, bool notesToStderr = false);
 
 // Throws CLI's exit for a non-zero status, as the other commands do.
 void ExitOnFailure(int status);

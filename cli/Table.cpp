@@ -11,13 +11,16 @@ void Table::AddRow(std::vector<std::string> cells) {
   rows_.push_back(std::move(cells));
 }
 
-void Table::Print(std::FILE* out, const std::string& indent) const {
+void Table::Print(std::FILE* out, const std::string& indent) const { std::fputs(Text(indent).c_str(), out); }
+
+std::string Table::Text(const std::string& indent) const {
+  std::string text;
   std::vector<size_t> width(columns_.size());
   for (size_t c = 0; c < columns_.size(); ++c) {
     width[c] = columns_[c].header.size();
     for (const auto& row : rows_) width[c] = std::max(width[c], row[c].size());
   }
-  auto printRow = [&](auto cellOf) {
+  auto addRow = [&](auto cellOf) {
     std::string line = indent;
     for (size_t c = 0; c < columns_.size(); ++c) {
       const std::string& cell = cellOf(c);
@@ -26,13 +29,14 @@ void Table::Print(std::FILE* out, const std::string& indent) const {
       if (c + 1 < columns_.size()) line += "  ";
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();
-    std::fprintf(out, "%s\n", line.c_str());
+    text += line + "\n";
   };
-  printRow([&](size_t c) -> const std::string& { return columns_[c].header; });
+  addRow([&](size_t c) -> const std::string& { return columns_[c].header; });
   std::string rule;
   for (size_t c = 0; c < columns_.size(); ++c) rule += std::string(width[c], '-') + (c + 1 < columns_.size() ? "  " : "");
-  std::fprintf(out, "%s%s\n", indent.c_str(), rule.c_str());
-  for (const auto& row : rows_) printRow([&](size_t c) -> const std::string& { return row[c]; });
+  text += indent + rule + "\n";
+  for (const auto& row : rows_) addRow([&](size_t c) -> const std::string& { return row[c]; });
+  return text;
 }
 
 }  // namespace mixauto

@@ -15,6 +15,8 @@ class Table {
   void AddRow(std::vector<std::string> cells);
   size_t RowCount() const { return rows_.size(); }
   void Print(std::FILE* out = stdout, const std::string& indent = "  ") const;
+  // The lines Print writes.
+  std::string Text(const std::string& indent = "  ") const;
 
  private:
   struct Column {

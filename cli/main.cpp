@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "Commands.h"
+#include "ConformCommand.h"
 #include "CutListCommand.h"
 #include "EditCommand.h"
 #include "EdlCommand.h"
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   mixauto::AddRegistryCommand(app);
   mixauto::AddDemoCommand(app);
+  mixauto::AddDemoConformCommand(app);
   mixauto::AddSaveDemoCommand(app);
   mixauto::AddInfoCommand(app);
   mixauto::AddDumpCommand(app);
@@ -32,6 +34,8 @@ int main(int argc, char** argv) {
   mixauto::AddEditCommand(app);
   mixauto::AddEdlCommand(app);
   mixauto::AddCutListCommand(app);
+  mixauto::AddConformCommand(app);
+  mixauto::AddRecutCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
