@@ -2,11 +2,9 @@
 // of what it did.
 //
 // The library conforms from source mixes it loads by file name: the mix's own file when the
-// edit list names no reel, else "<reel>.aut", and a change list or recut names the mix's own
-// reel, its file name without the last 4 characters. So a mix whose file name does not end
-// ".aut" is conformed from a copy named so in a folder of its own under the system's
-// temporary folder, removed afterwards; the mix's file itself is never written by the
-// conform. Used from the main thread only.
+// edit list names no reel or names the mix's own reel (its file name without the
+// extension, as a change list or recut does), else "<reel>.aut". The conform never writes
+// the mix's file. Used from the main thread only.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -26,7 +24,7 @@ struct ConformJob {
   std::string mixName;   // MIX as given, for the report
   std::string title;     // the report's first line
   std::string pathNote;  // which paths are conformed
-  // The conform itself, on the mix (its file name then names the file to conform from).
+  // The conform itself, on the mix.
   std::function<enConformStatus(CAutomationPackage& mix)> conform;
   // The edit list the conform read, for the report's pairs and reels (a library path), and
   // whether its times are automation units already (else frames).

@@ -152,11 +152,9 @@ bool CConformEngine::LoadSourceMixes(CAutomationPackage* mix) {
   for (const CReel& reel : Reels.GetReels()) {
     auto source = std::make_unique<CAutomationPackage>();
     if (!reel.Name.empty()) {
-      std::string file = reel.Name + kMixExtension;
-      // A change list names the mix by its file name without extension, whatever that is.
-      if (reel.Name == ownReel && !platform::FileExists(platform::MapWindowsPath(file))) {
-        file = mix->GetFileName();
-      }
+      // Change lists and the console-style conforms name the mix by its file name without
+      // the extension: that reel is the mix's own file, whatever its extension.
+      const std::string file = reel.Name == ownReel ? mix->GetFileName() : reel.Name + kMixExtension;
       source->SetFileName(file);
       source->Load();
       // Conforming from a reel that could not be read would drop its material.
