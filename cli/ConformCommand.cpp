@@ -7,7 +7,6 @@
 #include "ConformCommand.h"
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,22 +36,11 @@ struct ConformOptions {
   bool json = false;
 };
 
-enum class ListKind { kEdl, kChangeList, kTextChangeList };
-
-// By the last 4 characters of the name, as the conform decides.
-ListKind KindOfList(const std::string& path) {
-  std::string tail = path.substr(path.size() >= 4 ? path.size() - 4 : 0);
-  for (char& ch : tail) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  if (tail == ".cut") return ListKind::kChangeList;
-  if (tail == ".txt" || tail.empty() || tail[0] != '.') return ListKind::kTextChangeList;
-  return ListKind::kEdl;
-}
-
-const char* KindText(ListKind kind) {
+const char* KindText(ConformListKind kind) {
   switch (kind) {
-    case ListKind::kEdl: return "an edit decision list";
-    case ListKind::kChangeList: return "a change list, its moves not paired with inserts";
-    case ListKind::kTextChangeList: return "a text change list, each insert taking the move it names";
+    case ConformListKind::kEditList: return "an edit decision list";
+    case ConformListKind::kChangeList: return "a change list, its moves not paired with inserts";
+    case ConformListKind::kPairedChangeList: return "a text change list, each insert taking the move it names";
   }
   return "";
 }
@@ -114,7 +102,7 @@ int RunConform(const ConformOptions& options) {
 
 ConformJob MakeConformJob(const std::string& mixName, const std::string& list, const std::vector<int32_t>& paths,
                           const std::string& pathsText, bool json) {
-  const ListKind kind = KindOfList(list);
+  const ConformListKind kind = ConformListKindOf(list);
   ConformJob job;
   job.mixName = mixName;
   job.title = "Conform of " + mixName + " to " + list + " (" + KindText(kind) + ")";
@@ -128,7 +116,7 @@ ConformJob MakeConformJob(const std::string& mixName, const std::string& list, c
     }
     return DoConform(&mix, list);
   };
-  job.list = [kind, list] { return kind == ListKind::kEdl ? list : TemporaryEDLPath(); };
+  job.list = [kind, list] { return kind == ConformListKind::kEditList ? list : TemporaryEDLPath(); };
   job.advice = [list](enConformStatus status) { return Advice(list, status); };
   job.json = json;
   return job;
