@@ -140,7 +140,7 @@ TEST_F(ConformCommandsTest, EdlConformMovesEachStretchAndReportsIt) {
 }
 
 TEST_F(ConformCommandsTest, ChangeListConformRemovesAndInsertsAndPrintsJson) {
-  // A mix named other than *.aut: conform takes its material from a copy named so.
+  // A mix named other than *.aut: the change list's reel, its own name, is its own file.
   const std::string mix = SaveTimedMix("reel.mix");
   // DELETE 10 s at 10 s (15+00 at 16 frames per foot), then a blank INSERT of 5 s at 20 s.
   const std::string list = WriteFile("changes.txt",
