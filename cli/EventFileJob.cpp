@@ -287,33 +287,9 @@ int WriteMixBack(const char* command, const EventFileOptions& options, const std
   return 0;
 }
 
-int RunOnMix(const char* command, const EventFileOptions& options, const std::string& native,
-             const EventWork& work) {
-  ProgressLine progress(options.progress || platform::IsTerminal(stderr));
-  const std::unique_ptr<CAutomationPackage> mix = LoadMix(native, progress.Handle());
-  const std::string problem = EventsProblem(*mix);
-  if (!problem.empty()) {
-    progress.Stop();
-    return FailOn(command, options.file, problem);
-  }
-  const std::vector<CAutomationEvent> loaded(mix->begin(), mix->end());
-  const std::string report = work(*mix, mix.get());
-  progress.Stop();
-  std::fputs(report.c_str(), stdout);
-  const bool changed = !std::equal(loaded.begin(), loaded.end(), mix->begin(), mix->end());
-  return WriteMixBack(command, options, native, *mix, changed, stdout);
-}
-
-}  // namespace
-
-int RunOnMixFile(const char* command, const EventFileOptions& options, const MixWork& work, bool notesToStderr) {
-  const std::string native = platform::MapWindowsPath(options.file);
-  const FileKind kind = DetectFileKind(native);
-  if (kind == FileKind::kEventArray) {
-    return FailOn(command, options.file, "an event-array file (events only), not a mix; give a structured or a "
-                                         "compressed mix");
-  }
-  if (!IsMix(kind)) return FailOn(command, options.file, FormProblem(native, kind));
+// Loads the mix at native, runs the work and writes the mix back when its events changed.
+int RunOnLoadedMix(const char* command, const EventFileOptions& options, const std::string& native,
+                   const MixWork& work, bool notesToStderr) {
   ProgressLine progress(options.progress || platform::IsTerminal(stderr));
   const std::unique_ptr<CAutomationPackage> mix = LoadMix(native, progress.Handle());
   const std::string problem = EventsProblem(*mix);
@@ -328,6 +304,26 @@ int RunOnMixFile(const char* command, const EventFileOptions& options, const Mix
   std::fputs(result.report.c_str(), stdout);
   const bool changed = !std::equal(loaded.begin(), loaded.end(), mix->begin(), mix->end());
   return WriteMixBack(command, options, native, *mix, changed, notesToStderr ? stderr : stdout);
+}
+
+int RunOnMix(const char* command, const EventFileOptions& options, const std::string& native,
+             const EventWork& work) {
+  return RunOnLoadedMix(
+      command, options, native, [&work](CAutomationPackage& mix) { return MixWorkResult{work(mix, &mix), ""}; },
+      false);
+}
+
+}  // namespace
+
+int RunOnMixFile(const char* command, const EventFileOptions& options, const MixWork& work, bool notesToStderr) {
+  const std::string native = platform::MapWindowsPath(options.file);
+  const FileKind kind = DetectFileKind(native);
+  if (kind == FileKind::kEventArray) {
+    return FailOn(command, options.file, "an event-array file (events only), not a mix; give a structured or a "
+                                         "compressed mix");
+  }
+  if (!IsMix(kind)) return FailOn(command, options.file, FormProblem(native, kind));
+  return RunOnLoadedMix(command, options, native, work, notesToStderr);
 }
 
 int RunOnEventFile(const char* command, const EventFileOptions& options, const EventWork& work) {
