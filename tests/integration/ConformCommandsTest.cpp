@@ -39,7 +39,7 @@ std::string Tc(int32_t seconds) {
 // One text EDL line: source in and out, record in (record out follows from the length).
 std::string EdlLine(int number, int32_t sourceIn, int32_t sourceOut, int32_t recordIn) {
   auto tc = [](int32_t s) {
-    char text[16];
+    char text[32];
     std::snprintf(text, sizeof text, "00:%02d:%02d:00", s / 60, s % 60);
     return std::string(text);
   };
