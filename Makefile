@@ -40,6 +40,7 @@ test-tsan: build-tsan
 	ctest --preset tsan
 
 bench: build
+	cmake --build --preset dev --target commonobjects_bench
 	./build/dev/bench/commonobjects_bench
 
 fuzz: setup

@@ -28,6 +28,7 @@
 // differs from the console's defaults; both trackers only step forward, so a conform is one
 // walk over the old events whatever the number of items.
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -373,11 +374,17 @@ int CAutomationEventArray::EDLConform(const CEDLItemList& items, const std::stri
   NotifyRemoteConform(items);
 
   std::vector<CEDLStateNote> notes;
-  if (const int32_t error = PrepareEDLConform(*this, items, folder + subfolder + "\\", context, mix, notes)) {
-    message = kSaveFailedMessage + commonobjects::platform::SystemErrorText(error);
-    return 0;
-  }
-  if (!AssembleEDLConform(*this, items, folder, subfolder, context, notes)) {
+  try {
+    if (const int32_t error = PrepareEDLConform(*this, items, folder + subfolder + "\\", context, mix, notes)) {
+      message = kSaveFailedMessage + commonobjects::platform::SystemErrorText(error);
+      return 0;
+    }
+    if (!AssembleEDLConform(*this, items, folder, subfolder, context, notes)) {
+      message = kLoadFailedMessage;
+      return 0;
+    }
+  } catch (const std::exception&) {
+    // Out of memory: the new automation is built apart, so the array is as it was.
     message = kLoadFailedMessage;
     return 0;
   }
