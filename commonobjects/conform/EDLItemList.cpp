@@ -24,11 +24,11 @@ int32_t CEDLItemList::Add(const CEDLItem& item, int32_t gap) {
 
   // A removal or move that names an earlier item links that item back to it.
   const int32_t reference = item.Reference;
-  if (item.Kind >= 3 && item.Kind <= 5 && reference >= 1 && reference < number) {
+  if (item.Kind >= CEDLItem::kRemovedNoted && item.Kind <= CEDLItem::kFromNote && reference >= 1 && reference < number) {
     ElementAt(reference - 1).Reference = number;
   }
-  if ((item.Kind == 6 || item.Kind == 7) && !item.Strings[2].empty()) ClipNames.push_back(item.Strings[2]);
-  if (item.Kind >= 3 && item.Kind <= 8) CheckClipItems();
+  if ((item.Kind == CEDLItem::kSavedRemoved || item.Kind == CEDLItem::kSavedKept) && !item.Strings[2].empty()) ClipNames.push_back(item.Strings[2]);
+  if (item.Kind >= CEDLItem::kRemovedNoted && item.Kind <= CEDLItem::kClip) CheckClipItems();
   return ItemCount;
 }
 

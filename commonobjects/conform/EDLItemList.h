@@ -17,6 +17,19 @@
 
 class CEDLItem {
  public:
+  // What each pass of the conform does with an item (see above).
+  enum ItemKind : int32_t {
+    kKept = 0,
+    kRemoved = 1,
+    kBlank = 2,
+    kRemovedNoted = 3,
+    kMoved = 4,
+    kFromNote = 5,
+    kSavedRemoved = 6,
+    kSavedKept = 7,
+    kClip = 8,
+  };
+
   CEDLItem() = default;
   CEDLItem(int32_t kind, int32_t length, int32_t reference = -1)
       : Kind(kind), Reference(reference), Length(length) {}

@@ -60,18 +60,6 @@ constexpr int32_t kSaveFailedError = 5;  // a package's error state after a fail
 constexpr char kSaveFailedMessage[] = "Conform could not save the automation :\n ";
 constexpr char kLoadFailedMessage[] = "Conform failed to load the automation !\n ";
 
-enum ItemKind : int32_t {
-  kKept = 0,
-  kRemoved = 1,
-  kBlank = 2,
-  kRemovedNoted = 3,
-  kMoved = 4,
-  kFromNote = 5,
-  kSavedRemoved = 6,
-  kSavedKept = 7,
-  kClip = 8,
-};
-
 // What both passes build their trackers with.
 struct ConformContext {
   int32_t FirstRoute = kDefaultFirstRoute;
@@ -83,8 +71,8 @@ struct ConformContext {
 int32_t Advance(int32_t time, int32_t length) { return static_cast<int32_t>(int64_t{time} + length); }
 
 bool TakesOldTime(int32_t kind) {
-  return kind == kKept || kind == kRemoved || kind == kRemovedNoted || kind == kMoved ||
-         kind == kSavedRemoved || kind == kSavedKept;
+  return kind == CEDLItem::kKept || kind == CEDLItem::kRemoved || kind == CEDLItem::kRemovedNoted || kind == CEDLItem::kMoved ||
+         kind == CEDLItem::kSavedRemoved || kind == CEDLItem::kSavedKept;
 }
 
 std::string ClipFileName(const std::string& clipFolder, const CEDLItem& item) {
@@ -117,15 +105,15 @@ void NotifyRemoteConform(const CEDLItemList& items) {
   bool edited = false;
   for (int32_t i = 0; i < items.GetSize() && i < 2; ++i) {
     const CEDLItem& item = items[i];
-    if (item.Kind == kKept || item.Kind == kSavedKept) {
+    if (item.Kind == CEDLItem::kKept || item.Kind == CEDLItem::kSavedKept) {
       sources.Add(RemoteItem(p, item.Length, sources.GetSize()));
       destinations.Add(RemoteItem(q, item.Length, destinations.GetSize()));
       p = Advance(p, item.Length);
       q = Advance(q, item.Length);
-    } else if (item.Kind == kRemoved) {
+    } else if (item.Kind == CEDLItem::kRemoved) {
       p = Advance(p, item.Length);
       edited = true;
-    } else if (item.Kind == kBlank) {
+    } else if (item.Kind == CEDLItem::kBlank) {
       q = Advance(q, item.Length);
       edited = true;
     } else {
@@ -200,9 +188,9 @@ int32_t PrepareEDLConform(CAutomationEventArray& array, const CEDLItemList& item
   for (int32_t i = 0; i < count; ++i) {
     PostConformItem(&array, i, count);
     const CEDLItem& item = items[i];
-    if (item.Kind == kRemovedNoted || item.Kind == kMoved) {
+    if (item.Kind == CEDLItem::kRemovedNoted || item.Kind == CEDLItem::kMoved) {
       notes.push_back(NoteStretch(old, i + 1, p, item.Length));
-    } else if (item.Kind == kSavedRemoved || item.Kind == kSavedKept) {
+    } else if (item.Kind == CEDLItem::kSavedRemoved || item.Kind == CEDLItem::kSavedKept) {
       if (const int32_t error = SaveClip(old, p, item, clipFolder, context, mix)) return error;
     }
     if (TakesOldTime(item.Kind)) p = Advance(p, item.Length);
@@ -266,27 +254,27 @@ class Assembler {
 
 bool Assembler::Place(const CEDLItem& item, const std::string& folder, const std::string& subfolder) {
   switch (item.Kind) {
-    case kKept:
-    case kSavedKept:
+    case CEDLItem::kKept:
+    case CEDLItem::kSavedKept:
       CopyOld(Advance(P, item.Length - 1), true);
       P = Advance(P, item.Length);
       Q = Advance(Q, item.Length);
       break;
-    case kRemoved:
-    case kRemovedNoted:
-    case kSavedRemoved:
+    case CEDLItem::kRemoved:
+    case CEDLItem::kRemovedNoted:
+    case CEDLItem::kSavedRemoved:
       P = Advance(P, item.Length);
       break;
-    case kBlank:
+    case CEDLItem::kBlank:
       Q = Advance(Q, item.Length);
       break;
-    case kMoved:
-    case kFromNote:
+    case CEDLItem::kMoved:
+    case CEDLItem::kFromNote:
       if (const CEDLStateNote* note = NoteFor(item)) WriteNote(*note);
       Q = Advance(Q, item.Length);
-      if (item.Kind == kMoved) P = Advance(P, item.Length);
+      if (item.Kind == CEDLItem::kMoved) P = Advance(P, item.Length);
       break;
-    case kClip: {
+    case CEDLItem::kClip: {
       const std::string& clipSubfolder = item.Strings[1].empty() ? subfolder : item.Strings[1];
       if (!PlaceClip(ClipFileName(folder + clipSubfolder + "\\", item), item.Length)) return false;
       Q = Advance(Q, item.Length);
@@ -314,7 +302,7 @@ void Assembler::CopyOld(int32_t last, bool byTime) {
 // A moved stretch (kind 4) is written from the first note taken; a kind-5 item from the
 // first note of the item it references.
 const CEDLStateNote* Assembler::NoteFor(const CEDLItem& item) const {
-  if (item.Kind == kMoved) return Notes.empty() ? nullptr : &Notes.front();
+  if (item.Kind == CEDLItem::kMoved) return Notes.empty() ? nullptr : &Notes.front();
   for (const CEDLStateNote& note : Notes) {
     if (note.ItemNumber == item.Reference) return &note;
   }
