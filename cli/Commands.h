@@ -2,8 +2,17 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <cstdio>
+#include <string>
 
 namespace mixauto {
+
+// The problem on stderr as "mixauto COMMAND: message", then out of the command with exit
+// status 1.
+[[noreturn]] inline void FailCommand(const char* command, const std::string& message) {
+  std::fprintf(stderr, "mixauto %s: %s\n", command, message.c_str());
+  throw CLI::RuntimeError(1);
+}
 
 void AddRegistryCommand(CLI::App& app);
 void AddDemoCommand(CLI::App& app);

@@ -136,7 +136,6 @@ CLI::Option* AddEventFileOptions(CLI::App& command, EventFileOptions& options, b
 
 namespace {
 
-std::string PathsOfMode(int32_t mode) { return std::to_string(CConsoleLayout::PathsForMode(mode)); }
 
 // Why FILE cannot be loaded as an event-array file or a mix, before trying: "" when it may.
 std::string FormProblem(const std::string& native, FileKind kind) {

@@ -42,12 +42,6 @@ namespace platform = commonobjects::platform;
 using platform::CompoundStorage;
 using platform::CompoundStream;
 
-// The problem, on stderr, in the form "mixauto COMMAND: FILE: what"; returns the exit status 1.
-int Fail(const char* command, const std::string& file, const std::string& what) {
-  std::fprintf(stderr, "mixauto %s: %s: %s\n", command, file.c_str(), what.c_str());
-  return 1;
-}
-
 // Why a file of `kind` cannot be read as an automation file, or "" when it can.
 std::string FormProblem(FileKind kind) {
   switch (kind) {
@@ -58,7 +52,7 @@ std::string FormProblem(FileKind kind) {
   }
 }
 
-std::string WithCommas(uint64_t n) { return mixauto::WithCommas(static_cast<int64_t>(n)); }
+std::string Count(uint64_t n) { return WithCommas(static_cast<int64_t>(n)); }
 
 // The mix at the native path, with a progress line on a terminal while it loads.
 std::unique_ptr<CAutomationPackage> LoadMixShowingProgress(const std::string& native) {
@@ -114,7 +108,7 @@ void PrintStreams(const CompoundStorage& storage) {
   table.AddColumn("stream", Table::Left);
   table.AddColumn("bytes");
   for (const platform::StorageEntry& entry : storage.List()) {
-    table.AddRow({entry.name + (entry.isStorage ? "/" : ""), entry.isStorage ? "(storage)" : WithCommas(entry.size)});
+    table.AddRow({entry.name + (entry.isStorage ? "/" : ""), entry.isStorage ? "(storage)" : Count(entry.size)});
   }
   std::printf("Streams (%zu):\n", table.RowCount());
   table.Print();
@@ -149,18 +143,18 @@ void PrintEventData(CompoundStorage& storage) {
     uint32_t got = 0;
     stream->Read(head, sizeof head, &got);
     const uint32_t stated = head[0] | head[1] << 8 | head[2] << 16 | static_cast<uint32_t>(head[3]) << 24;
-    std::printf("Events:        %s (%s bytes stated, %s stored)\n", WithCommas(stated / 20).c_str(),
-                WithCommas(stated).c_str(), WithCommas(length).c_str());
+    std::printf("Events:        %s (%s bytes stated, %s stored)\n", Count(stated / 20).c_str(),
+                Count(stated).c_str(), Count(length).c_str());
     return;
   }
-  std::printf("Events:        %s (%s bytes of 20-byte records%s)\n", WithCommas(length / 20).c_str(),
-              WithCommas(length).c_str(), length % 20 ? ", with a partial record at the end" : "");
+  std::printf("Events:        %s (%s bytes of 20-byte records%s)\n", Count(length / 20).c_str(),
+              Count(length).c_str(), length % 20 ? ", with a partial record at the end" : "");
 }
 
 int InfoCompound(const std::string& file, const std::string& native) {
   std::string why;
   std::unique_ptr<CompoundStorage> storage = OpenStorage(native, &why);
-  if (!storage) return Fail("info", file, why);
+  if (!storage) return FailOn("info", file, why);
   std::printf("Form:          compound file (structured storage): event-array file\n");
   PrintStreams(*storage);
   PrintVersionAndTime(*storage);
@@ -181,11 +175,11 @@ int InfoCompound(const std::string& file, const std::string& native) {
 int InfoCompressed(const std::string& file, const std::string& native) {
   CCompressedAutoFile autoFile;
   std::string why;
-  if (!OpenCompressed(native, autoFile, &why)) return Fail("info", file, why);
+  if (!OpenCompressed(native, autoFile, &why)) return FailOn("info", file, why);
   std::printf("Form:          compressed mix (AUTXFILE), header version %d\n", autoFile.HeaderVersion);
   std::printf("Header:        frame rate %d, cut A/B %d, mix passes %d and %d, %s events, paths mode %d (%s)\n",
               autoFile.FrameRate, autoFile.CutAB, autoFile.MixPassA, autoFile.MixPassB,
-              WithCommas(static_cast<uint32_t>(autoFile.EventCount)).c_str(), autoFile.PathsMode,
+              Count(static_cast<uint32_t>(autoFile.EventCount)).c_str(), autoFile.PathsMode,
               PathsModeName(autoFile.PathsMode));
   PrintMixSummary(*LoadMixShowingProgress(native), autoFile.PathsMode);
   Table table;
@@ -197,8 +191,8 @@ int InfoCompressed(const std::string& file, const std::string& native) {
     if (slot.BlockNumber < 0) continue;
     const uint64_t stored = slot.ChunkCount ? WalkChunks(*autoFile.FileHandle, slot, false).stored : slot.Length;
     table.AddRow({std::to_string(i), std::to_string(slot.BlockNumber), MixLayout::GetBlockName(slot.BlockNumber),
-                  WithCommas(slot.Offset), WithCommas(slot.Length),
-                  slot.ChunkCount ? std::to_string(slot.ChunkCount) : "raw", WithCommas(stored)});
+                  Count(slot.Offset), Count(slot.Length),
+                  slot.ChunkCount ? std::to_string(slot.ChunkCount) : "raw", Count(stored)});
   }
   std::printf("Blocks (%zu; names as the hosts list them, lengths uncompressed, stored bytes with chunk headers):\n",
               table.RowCount());
@@ -211,7 +205,7 @@ int InfoStructuredMix(const std::string& file, const std::string& native) {
   {
     std::string why;
     std::unique_ptr<CompoundStorage> storage = OpenStorage(native, &why);
-    if (!storage) return Fail("info", file, why);
+    if (!storage) return FailOn("info", file, why);
     std::printf("Form:          structured mix (compound file)\n");
     PrintVersionAndTime(*storage);
     bool present = false;
@@ -224,11 +218,11 @@ int InfoStructuredMix(const std::string& file, const std::string& native) {
 int RunInfo(const std::string& file) {
   const std::string native = platform::MapWindowsPath(file);
   const FileKind kind = DetectFileKind(native);
-  if (!FormProblem(kind).empty()) return Fail("info", file, FormProblem(kind));
+  if (!FormProblem(kind).empty()) return FailOn("info", file, FormProblem(kind));
   uint64_t size = 0;
   platform::FileAttributes attributes;
   if (platform::GetFileAttributes(native, &attributes).IsOk()) size = attributes.size;
-  std::printf("File:          %s (%s bytes)\n", native.c_str(), WithCommas(size).c_str());
+  std::printf("File:          %s (%s bytes)\n", native.c_str(), Count(size).c_str());
   switch (kind) {
     case FileKind::kCompressedMix: return InfoCompressed(file, native);
     case FileKind::kStructuredMix: return InfoStructuredMix(file, native);
@@ -348,12 +342,12 @@ void DumpJson(const std::string& file, const CAutomationEventArray& events) {
 int RunDump(const DumpOptions& options) {
   const std::string native = platform::MapWindowsPath(options.file);
   const FileKind kind = DetectFileKind(native);
-  if (!FormProblem(kind).empty()) return Fail("dump", options.file, FormProblem(kind));
+  if (!FormProblem(kind).empty()) return FailOn("dump", options.file, FormProblem(kind));
   CAutomationEventArray events;
   std::string why;
   const bool loaded = kind == FileKind::kCompressedMix ? LoadCompressedEvents(native, events, &why)
                                                 : LoadCompoundEvents(native, events, &why);
-  if (!loaded) return Fail("dump", options.file, why);
+  if (!loaded) return FailOn("dump", options.file, why);
   if (options.json) {
     DumpJson(options.file, events);
   } else if (options.csv) {
@@ -494,7 +488,7 @@ void CheckCompressedMix(const std::string& native, Findings* found) {
 int RunCheck(const std::string& file) {
   const std::string native = platform::MapWindowsPath(file);
   const FileKind kind = DetectFileKind(native);
-  if (!FormProblem(kind).empty()) return Fail("check", file, FormProblem(kind));
+  if (!FormProblem(kind).empty()) return FailOn("check", file, FormProblem(kind));
   Findings found;
   switch (kind) {
     case FileKind::kCompressedMix: CheckCompressedMix(native, &found); break;
@@ -537,9 +531,9 @@ void PrintSavedFile(const std::string& native) {
   std::unique_ptr<CompoundStorage> storage = OpenStorage(native, &why);
   std::string streams;
   for (const platform::StorageEntry& entry : storage ? storage->List() : std::vector<platform::StorageEntry>{}) {
-    streams += (streams.empty() ? "" : ", ") + entry.name + " (" + WithCommas(entry.size) + ")";
+    streams += (streams.empty() ? "" : ", ") + entry.name + " (" + Count(entry.size) + ")";
   }
-  std::printf("Wrote %s: %s bytes; streams: %s\n", native.c_str(), WithCommas(attributes.size).c_str(),
+  std::printf("Wrote %s: %s bytes; streams: %s\n", native.c_str(), Count(attributes.size).c_str(),
               streams.c_str());
 }
 
@@ -547,19 +541,19 @@ int RunSaveDemo(const SaveDemoOptions& options) {
   if (options.mix) return SaveDemoMix(options.events, options.file, options.compressed);
   CAutomationEventArray events;
   std::string error;
-  if (!LoadEventCsv(options.events, events, error)) return Fail("save-demo", options.events, error);
-  std::printf("Read %s events from %s\n", WithCommas(static_cast<uint32_t>(events.GetSize())).c_str(),
+  if (!LoadEventCsv(options.events, events, error)) return FailOn("save-demo", options.events, error);
+  std::printf("Read %s events from %s\n", Count(static_cast<uint32_t>(events.GetSize())).c_str(),
               options.events.c_str());
   const std::string native = platform::MapWindowsPath(options.file);
   std::printf("Saving them with max paths mode %d (%s)\n", events.GetMaxPathsMode(), PathsModeName(events.GetMaxPathsMode()));
-  if (events.Save(options.file) != 1) return Fail("save-demo", options.file, "could not save: " + SaveRefusal(native));
+  if (events.Save(options.file) != 1) return FailOn("save-demo", options.file, "could not save: " + SaveRefusal(native));
   PrintSavedFile(native);
 
   CAutomationEventArray loaded;
   int32_t mode = 0;
-  if (loaded.Load(options.file, mode) != 1) return Fail("save-demo", options.file, "saved, but could not load it back");
+  if (loaded.Load(options.file, mode) != 1) return FailOn("save-demo", options.file, "saved, but could not load it back");
   const bool equal = loaded.GetSize() == events.GetSize() && std::equal(events.begin(), events.end(), loaded.begin());
-  std::printf("Loaded %s events back (file mode %d): %s\n", WithCommas(static_cast<uint32_t>(loaded.GetSize())).c_str(),
+  std::printf("Loaded %s events back (file mode %d): %s\n", Count(static_cast<uint32_t>(loaded.GetSize())).c_str(),
               mode, equal ? "equal to the saved events" : "DIFFERENT from the saved events");
   return equal ? 0 : 1;
 }

@@ -28,15 +28,10 @@ bool HasMixStream(const std::string& native) {
   return false;
 }
 
-std::string PathsOfMode(int32_t mode) { return std::to_string(CConsoleLayout::PathsForMode(mode)); }
-
-std::string Joined(const std::vector<std::string>& names) {
-  std::string text;
-  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
-  return text;
-}
 
 }  // namespace
+
+std::string PathsOfMode(int32_t mode) { return std::to_string(CConsoleLayout::PathsForMode(mode)); }
 
 FileKind DetectFileKind(const std::string& native) {
   if (!platform::FileExists(native)) return FileKind::kMissing;
@@ -94,7 +89,7 @@ std::string SaveProblem(const CAutomationPackage& mix) {
   std::string problem = EventsProblem(mix);
   if (!problem.empty()) return problem;
   const std::vector<std::string>& unreadable = mix.GetLoadReport().Unreadable;
-  return unreadable.empty() ? "" : "some of its members could not be read (" + Joined(unreadable) + ")";
+  return unreadable.empty() ? "" : "some of its members could not be read (" + JoinedWithCommas(unreadable) + ")";
 }
 
 std::string SaveMixInto(CAutomationPackage& mix, const std::string& out, bool compressed) {

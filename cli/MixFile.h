@@ -24,6 +24,8 @@ FileKind DetectFileKind(const std::string& native);
 inline bool IsMix(FileKind kind) { return kind == FileKind::kStructuredMix || kind == FileKind::kCompressedMix; }
 // What a max paths mode means for a file's events: "2000 paths, 16-bit path records".
 const char* PathsModeName(int32_t mode);
+// The number of paths of a max paths mode, as text: "2000".
+std::string PathsOfMode(int32_t mode);
 // "structured mix" or "compressed mix".
 const char* MixFormName(bool compressed);
 

@@ -37,12 +37,6 @@ std::string WordsPerPath(int32_t words, int32_t paths) {
          std::to_string(words % paths) + " over)";
 }
 
-std::string Joined(const std::vector<std::string>& names) {
-  std::string text;
-  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
-  return text;
-}
-
 void PrintIdentity(const CAutomationPackage& mix, int32_t fileMode) {
   const int32_t thisType = CConsoleConfiguration::GetConsoleType();
   if (mix.IsCompressedFile()) {
@@ -122,8 +116,8 @@ void PrintLoadFindings(const CAutomationPackage& mix) {
     std::printf("Load:          every member read\n");
     return;
   }
-  if (!report.Missing.empty()) std::printf("Missing:       %s\n", Joined(report.Missing).c_str());
-  if (!report.Unreadable.empty()) std::printf("Unreadable:    %s\n", Joined(report.Unreadable).c_str());
+  if (!report.Missing.empty()) std::printf("Missing:       %s\n", JoinedWithCommas(report.Missing).c_str());
+  if (!report.Unreadable.empty()) std::printf("Unreadable:    %s\n", JoinedWithCommas(report.Unreadable).c_str());
 }
 
 }  // namespace

@@ -35,11 +35,6 @@ struct RegistryOptions {
   std::string otherFile;  // of import, export and check
 };
 
-[[noreturn]] void Fail(const std::string& message) {
-  std::fprintf(stderr, "mixauto registry: %s\n", message.c_str());
-  throw CLI::RuntimeError(1);
-}
-
 std::string RegistryFile(const RegistryOptions& options) {
   return options.file.empty() ? platform::DefaultRegistryFilePath() : options.file;
 }
@@ -48,7 +43,7 @@ std::string RegistryFile(const RegistryOptions& options) {
 std::string ToLibraryText(const std::string& text, const char* what) {
   std::string converted = platform::Utf8ToWindows1252(text);
   if (platform::Windows1252ToUtf8(converted) != text) {
-    Fail(std::string(what) + " \"" + text + "\" has characters that Windows-1252 cannot hold");
+    FailCommand("registry", std::string(what) + " \"" + text + "\" has characters that Windows-1252 cannot hold");
   }
   return converted;
 }
@@ -72,7 +67,7 @@ KeyName ParseKey(const std::string& text) {
 // The store's file must parse; else the registry reads as empty and every write fails.
 void RequireParsedFile(platform::RegFileStore& store) {
   if (auto error = store.ParseError()) {
-    Fail(platform::DescribeRegFileError(store.Path(), *error) +
+    FailCommand("registry", platform::DescribeRegFileError(store.Path(), *error) +
          "\n(the registry reads as empty until the file is mended; run 'mixauto registry check')");
   }
 }
@@ -115,7 +110,7 @@ std::uint32_t ParseDword(const std::string& text) {
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number, base);
   if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || number < INT32_MIN ||
       number > UINT32_MAX || (base == 16 && number < 0)) {
-    Fail("\"" + text + "\" is not a dword: give a number from -2147483648 to 4294967295, or 0x and 1 to 8 hex digits");
+    FailCommand("registry", "\"" + text + "\" is not a dword: give a number from -2147483648 to 4294967295, or 0x and 1 to 8 hex digits");
   }
   return static_cast<std::uint32_t>(number);
 }
@@ -125,10 +120,10 @@ std::vector<std::uint8_t> ParseBinary(const std::string& text) {
   std::string digits;
   for (char c : text) {
     if (c == ',' || c == ' ') continue;
-    if (!std::isxdigit(static_cast<unsigned char>(c))) Fail("\"" + text + "\" is not hex bytes (e.g. 01,02,ff)");
+    if (!std::isxdigit(static_cast<unsigned char>(c))) FailCommand("registry", "\"" + text + "\" is not hex bytes (e.g. 01,02,ff)");
     digits += c;
   }
-  if (digits.size() % 2 != 0) Fail("\"" + text + "\" has an odd number of hex digits");
+  if (digits.size() % 2 != 0) FailCommand("registry", "\"" + text + "\" has an odd number of hex digits");
   for (std::size_t i = 0; i < digits.size(); i += 2) {
     bytes.push_back(static_cast<std::uint8_t>(std::stoul(digits.substr(i, 2), nullptr, 16)));
   }
@@ -155,7 +150,7 @@ void Get(const RegistryOptions& options) {
   RequireParsedFile(store);
   const KeyName key = ParseKey(options.key);
   const auto value = store.QueryValue(key.root, key.path, ToLibraryText(options.name, "NAME"));
-  if (!value) Fail("no value \"" + options.name + "\" under " + options.key + " in " + store.Path());
+  if (!value) FailCommand("registry", "no value \"" + options.name + "\" under " + options.key + " in " + store.Path());
   std::printf("%s\n", ValueText(*value).c_str());
 }
 
@@ -164,7 +159,7 @@ void Set(const RegistryOptions& options) {
   const KeyName key = ParseKey(options.key);
   const std::string name = ToLibraryText(options.name, "NAME");
   const platform::RegistryValue value = ParseValue(options);
-  if (!store.SetValue(key.root, key.path, name, value)) Fail(store.LastWriteError());
+  if (!store.SetValue(key.root, key.path, name, value)) FailCommand("registry", store.LastWriteError());
   std::printf("%s: set %s \"%s\" = %s\n", store.Path().c_str(), platform::Windows1252ToUtf8(key.Display()).c_str(),
               options.name.c_str(), ValueText(value).c_str());
 }
@@ -179,11 +174,11 @@ void WarnUnmapped(const std::string& file, const platform::RegFileContents& cont
 void Import(const RegistryOptions& options) {
   platform::RegFileContents contents;
   if (auto error = platform::LoadRegFile(options.otherFile, contents, false)) {
-    Fail(platform::DescribeRegFileError(options.otherFile, *error) + "\nnothing was imported");
+    FailCommand("registry", platform::DescribeRegFileError(options.otherFile, *error) + "\nnothing was imported");
   }
   WarnUnmapped(options.otherFile, contents);
   platform::RegFileStore store(RegistryFile(options));
-  if (!store.Import(contents)) Fail(store.LastWriteError() + "\nnothing was imported");
+  if (!store.Import(contents)) FailCommand("registry", store.LastWriteError() + "\nnothing was imported");
   const platform::RegistryTree imported = contents.Tree();
   std::printf("imported %s and %s from %s into %s\n", Count(imported.KeyCount(), "key").c_str(),
               Count(imported.ValueCount(), "value").c_str(), options.otherFile.c_str(), store.Path().c_str());
@@ -195,7 +190,7 @@ void Export(const RegistryOptions& options) {
   const platform::RegistryTree tree = store.Snapshot();
   std::string error;
   if (!platform::WriteFileAtomically(options.otherFile, platform::FormatRegFile(tree, platform::kRegeditStyle), error)) {
-    Fail(error);
+    FailCommand("registry", error);
   }
   std::printf("exported %s and %s from %s to %s (UTF-16LE)\n", Count(tree.KeyCount(), "key").c_str(),
               Count(tree.ValueCount(), "value").c_str(), store.Path().c_str(), options.otherFile.c_str());

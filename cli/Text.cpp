@@ -10,6 +10,12 @@ std::string Trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
+std::string JoinedWithCommas(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
+}
+
 std::string JsonString(const std::string& text, JsonBytes high) {
   std::string out = "\"";
   for (const unsigned char ch : text) {

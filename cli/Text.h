@@ -3,11 +3,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace mixauto {
 
 // text without the blanks (spaces and tabs) at either end; all blanks give "".
 std::string Trimmed(const std::string& text);
+// The names joined by ", "; no names give "".
+std::string JoinedWithCommas(const std::vector<std::string>& names);
 
 // The bytes of a file's text (edit lists and change lists are Latin-1) as a quoted JSON
 // string: each byte is the character of its Latin-1 meaning, written \u00XX from 0x80 on,

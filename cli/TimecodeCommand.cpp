@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Commands.h"
 #include "Table.h"
 #include "TimeArgument.h"
 #include "commonobjects/console/ConsoleConfiguration.h"
@@ -63,11 +64,6 @@ void PrintSettings(const CTimecodeConverter& converter) {
   std::printf("  display mode  %s\n", DisplayText(converter).c_str());
 }
 
-[[noreturn]] void Fail(const std::string& message) {
-  std::fprintf(stderr, "mixauto timecode: %s\n", message.c_str());
-  throw CLI::RuntimeError(1);
-}
-
 struct Converted {
   int32_t units = 0;
   std::string exact = "-";  // the converter's exact result; raw units have none
@@ -76,7 +72,7 @@ struct Converted {
 Converted Convert(const CTimecodeConverter& converter, const std::string& time) {
   std::string error;
   const std::optional<int32_t> units = ParseTimeArgument(converter, time, error);
-  if (!units) Fail(error);
+  if (!units) FailCommand("timecode", error);
   Converted converted{*units};
   const auto position = TimecodeText::ParsePosition(converter, time, error);
   if (position) {
@@ -117,7 +113,7 @@ void AddTimecodeCommand(CLI::App& app) {
   command->add_option("--units", options->units, "automation units to show in the display form");
   command->callback([options, command] {
     if (options->times.empty() && options->units.empty()) {
-      Fail("give one or more times (" + std::string(kTimeForms) + "), or --units N\n" + command->help());
+      FailCommand("timecode", "give one or more times (" + std::string(kTimeForms) + "), or --units N\n" + command->help());
     }
     Run(*options);
   });

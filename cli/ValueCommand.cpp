@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "Commands.h"
 #include "commonobjects/console/ConsoleConfiguration.h"
 #include "commonobjects/platform/RegFileFormat.h"
 #include "commonobjects/presentation/TemplateSnapAutoEvent.h"
@@ -31,11 +32,6 @@ struct ValueOptions {
   int rawFrequency = 0;
 };
 
-[[noreturn]] void Fail(const std::string& message) {
-  std::fprintf(stderr, "mixauto value: %s\n", message.c_str());
-  throw CLI::RuntimeError(1);
-}
-
 std::string Describe(const CTemplateSnapAutoEvent& event) {
   std::string name = event.GetEventName();
   if (name.empty()) name = "(no name)";
@@ -47,18 +43,18 @@ std::string Describe(const CTemplateSnapAutoEvent& event) {
 int16_t ValueOfText(const CTemplateSnapAutoEvent& event, const std::string& utf8) {
   const std::string text = platform::Utf8ToWindows1252(utf8);
   if (platform::Windows1252ToUtf8(text) != utf8) {
-    Fail("the text \"" + utf8 + "\" has characters that Windows-1252 cannot hold");
+    FailCommand("value", "the text \"" + utf8 + "\" has characters that Windows-1252 cannot hold");
   }
   try {
     return event.GetValueFromText(text);
   } catch (const CValueTextNotSupported&) {
-    Fail(Describe(event) +
+    FailCommand("value", Describe(event) +
          " has no text form that can be read back; give its raw value with --value");
   }
 }
 
 void Run(const ValueOptions& options) {
-  if (options.text.has_value() == options.value.has_value()) Fail("give either --text or --value");
+  if (options.text.has_value() == options.value.has_value()) FailCommand("value", "give either --text or --value");
   CTemplateSnapAutoEvent event(static_cast<uint8_t>(options.proc),
                                static_cast<uint8_t>(options.control), 0);
   event.Value = options.text ? ValueOfText(event, *options.text)
