@@ -17,5 +17,6 @@ namespace mixauto {
 void AddRegistryCommand(CLI::App& app);
 void AddDemoCommand(CLI::App& app);
 void AddDemoConformCommand(CLI::App& app);
+void AddPlotCommand(CLI::App& app);
 
 }  // namespace mixauto

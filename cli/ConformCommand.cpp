@@ -18,6 +18,7 @@
 #include "commonobjects/conform/ConformEngine.h"
 #include "commonobjects/console/ConsoleLayout.h"
 #include "commonobjects/package/AutomationPackage.h"
+#include "commonobjects/platform/WindowsDrive.h"
 
 namespace mixauto {
 
@@ -34,6 +35,7 @@ struct ConformOptions {
   std::string list;
   std::string paths;
   bool json = false;
+  std::string report;
 };
 
 const char* KindText(ConformListKind kind) {
@@ -93,7 +95,8 @@ std::string PathNote(const std::string& text, size_t selected, int32_t pathCount
 int RunConform(const ConformOptions& options) {
   const std::optional<std::vector<int32_t>> paths = ResolvePaths(options.paths);
   if (!paths) return 1;
-  const ConformJob job = MakeConformJob(options.file.file, options.list, *paths, options.paths, options.json);
+  ConformJob job = MakeConformJob(options.file.file, options.list, *paths, options.paths, options.json);
+  if (!options.report.empty()) job.page = commonobjects::platform::MapWindowsPath(options.report);
   return RunOnMixFile(
       "conform", options.file, [&job](CAutomationPackage& mix) { return RunConformJob(mix, job); }, options.json);
 }
@@ -134,6 +137,7 @@ void AddConformCommand(CLI::App& app) {
       ->type_name("LIST");
   command->add_flag("--json", options->json,
                     "Print the report as one JSON object (the lines about writing go to stderr)");
+  AddReportPageOption(*command, options->report);
   command->callback([options] { ExitOnFailure(RunConform(*options)); });
 }
 

@@ -1,6 +1,8 @@
 #include "ConformJob.h"
 
 #include <algorithm>
+#include <fstream>
+#include <memory>
 #include <vector>
 
 #include "commonobjects/conform/ConformEngine.h"
@@ -9,6 +11,7 @@
 #include "commonobjects/platform/File.h"
 #include "commonobjects/platform/WindowsDrive.h"
 #include "commonobjects/timecode/TimecodeConverter.h"
+#include "pictures/ConformPage.h"
 
 namespace mixauto {
 
@@ -49,6 +52,8 @@ MixWorkResult RunConformJob(CAutomationPackage& mix, const ConformJob& job, Conf
   report.pathNote = job.pathNote;
   report.eventsBefore = mix.GetSize();
   const int32_t mixEnd = MixEnd(mix);
+  std::unique_ptr<CAutomationEventArray> before;
+  if (!job.page.empty()) before = std::make_unique<CAutomationEventArray>(static_cast<const CAutomationEventArray&>(mix));
   report.status = job.conform(mix);
   if (report.status != kConformDone) {
     return {"", "conform status " + std::to_string(report.status) + ": " + ConformStatusText(report.status) + "; " +
@@ -62,6 +67,12 @@ MixWorkResult RunConformJob(CAutomationPackage& mix, const ConformJob& job, Conf
   report.sources = SourcesOf(list, native, job.mixName);
   if (model) *model = report;
   const CTimecodeConverter converter;
+  if (before) {
+    std::ofstream out(job.page, std::ios::binary | std::ios::trunc);
+    out << ConformPageHtml(report, *before, mix, converter);
+    out.close();
+    if (!out) return {"", "cannot write the report page " + job.page + " (check the folder and its permissions)"};
+  }
   return {job.json ? ConformReportJson(report, converter) : ConformReportText(report, converter), ""};
 }
 
@@ -74,6 +85,14 @@ void AddMixFileOptions(CLI::App& command, EventFileOptions& options) {
       ->type_name("OUT");
   command.add_flag("--dry-run", options.dryRun, "Conform and report, write no mix");
   command.add_flag("--progress", options.progress, "Show a progress line on stderr while loading and conforming");
+}
+
+void AddReportPageOption(CLI::App& command, std::string& page) {
+  command
+      .add_option("--report", page,
+                  "Also write the report as one self-contained HTML page: the stretch table, the old and new "
+                  "picture, and before/after curves of the channels that changed most")
+      ->type_name("OUT.html");
 }
 
 std::string TemporaryEdlFile() { return platform::MapWindowsPath(TemporaryEDLPath()); }

@@ -33,6 +33,9 @@ struct ConformJob {
   // What to suggest for a failed conform's status, after its meaning.
   std::function<std::string(enConformStatus status)> advice;
   bool json = false;
+  // Where to write the report as an HTML page (a native path); "" for none. A page that
+  // cannot be written fails the job, so the mix is not written either.
+  std::string page;
 };
 
 // Runs the job on the mix (whose file name is the same on return) and reports, or says why
@@ -41,6 +44,8 @@ MixWorkResult RunConformJob(CAutomationPackage& mix, const ConformJob& job, Conf
 
 // Adds MIX (required), -o/--output, --dry-run and --progress.
 void AddMixFileOptions(CLI::App& command, EventFileOptions& options);
+// Adds --report OUT.html: the conform's report as a page (ConformJob::page).
+void AddReportPageOption(CLI::App& command, std::string& page);
 
 // The temporary edit list the conform writes, as a native path, for messages.
 std::string TemporaryEdlFile();

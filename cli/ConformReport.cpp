@@ -47,13 +47,13 @@ std::vector<ConformStretch> Placed(const std::vector<ConformPair>& pairs) {
     if (!placed.empty()) {
       ConformStretch& last = placed.back();
       const int64_t length = last.length;
-      if (last.kind == kind && last.oldStart + length == pair.source && last.newStart + length == pair.dest &&
-          length + pair.length <= INT32_MAX) {
+      if (last.kind == kind && last.reel == pair.reel && last.oldStart + length == pair.source &&
+          last.newStart + length == pair.dest && length + pair.length <= INT32_MAX) {
         last.length += pair.length;
         continue;
       }
     }
-    placed.push_back({kind, pair.source, pair.dest, pair.length});
+    placed.push_back({kind, pair.source, pair.dest, pair.length, pair.reel});
   }
   return placed;
 }
@@ -105,10 +105,18 @@ const char* StretchKindName(ConformStretch::Kind kind) {
   return kNames[kind];
 }
 
+const SourceMix* SourceOfStretch(const ConformStretch& stretch, const std::vector<SourceMix>& sources) {
+  if (sources.empty()) return nullptr;
+  const bool named = stretch.reel >= 0 && static_cast<size_t>(stretch.reel) < sources.size();
+  return &sources[named ? static_cast<size_t>(stretch.reel) : 0];
+}
+
 std::vector<ConformPair> PairsOfItems(const CGrowableArray<CSourceDestItem>& items) {
   std::vector<ConformPair> pairs;
-  for (int32_t i = 0; i + 1 < items.GetSize(); i += 2)
-    pairs.push_back({items[i].Start, items[i + 1].Start, items[i + 1].Length});
+  for (int32_t i = 0; i + 1 < items.GetSize(); i += 2) {
+    pairs.push_back({items[i].Start, items[i + 1].Start, items[i + 1].Length,
+                     items[i + 1].Detail ? items[i + 1].Detail->ReelIndex : -1});
+  }
   return pairs;
 }
 
@@ -123,10 +131,10 @@ std::vector<ConformStretch> StretchesOfPairs(const std::vector<ConformPair>& pai
     newEnd = std::max(newEnd, destinations.back().end);
   }
   for (const Span& gap : Uncovered(sources, oldEnd)) {
-    stretches.push_back({ConformStretch::kRemoved, Narrow(gap.start), -1, Narrow(gap.end - gap.start)});
+    stretches.push_back({ConformStretch::kRemoved, Narrow(gap.start), -1, Narrow(gap.end - gap.start), -1});
   }
   for (const Span& gap : Uncovered(destinations, newEnd)) {
-    stretches.push_back({ConformStretch::kInserted, -1, Narrow(gap.start), Narrow(gap.end - gap.start)});
+    stretches.push_back({ConformStretch::kInserted, -1, Narrow(gap.start), Narrow(gap.end - gap.start), -1});
   }
   std::stable_sort(stretches.begin(), stretches.end(),
                    [](const ConformStretch& a, const ConformStretch& b) { return OrderKey(a) < OrderKey(b); });

@@ -6,8 +6,8 @@
 //                               ^ new time no destination covers before the last one (inserted)
 //
 // - A pair whose source start equals its destination start is kept, any other pair moved;
-//   pairs of no length are left out, and neighbouring pairs of one kind that continue each
-//   other in both cuts make one stretch.
+//   pairs of no length are left out, and neighbouring pairs of one kind and reel that
+//   continue each other in both cuts make one stretch.
 // - Removed: the old time of [0, old end) that no source covers, where old end is the later
 //   of the last source end and the mix's own end (its last event time + 1).
 // - Inserted: the new time of [0, last destination end) that no destination covers; conform
@@ -34,6 +34,7 @@ struct ConformStretch {
   int32_t oldStart = -1;  // -1 for an inserted stretch, which has no old place
   int32_t newStart = -1;  // -1 for a removed stretch, which has no new place
   int32_t length = 0;
+  int32_t reel = -1;  // a kept or moved stretch's reel in the list's reel table; -1 names none
 };
 
 const char* StretchKindName(ConformStretch::Kind kind);  // "kept", "removed", "moved", "inserted"
@@ -43,10 +44,11 @@ struct ConformPair {
   int32_t source = 0;
   int32_t dest = 0;
   int32_t length = 0;
+  int32_t reel = -1;  // the destination's reel in the list's reel table; -1 names none
 };
 
 // The pairs of items as GetSourceDestItems gives them: source item, then destination item;
-// the length is the destination's.
+// the length and the reel are the destination's.
 std::vector<ConformPair> PairsOfItems(const CGrowableArray<CSourceDestItem>& items);
 
 // The stretches of the pairs (see above), ordered by their place in the new cut; a removed
@@ -57,6 +59,10 @@ struct SourceMix {
   std::string name;  // as the report shows it
   bool own = false;  // the mix's own file
 };
+
+// The source mix of a stretch: its reel's, the first when it names none (as conform takes
+// it); nullptr when there are no sources.
+const SourceMix* SourceOfStretch(const ConformStretch& stretch, const std::vector<SourceMix>& sources);
 
 struct ConformReport {
   std::string title;     // "Conform of MIX to LIST (an edit decision list)", "Recut: move ..."

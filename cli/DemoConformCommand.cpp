@@ -20,6 +20,9 @@
 #include "commonobjects/package/AutomationPackage.h"
 #include "commonobjects/platform/RegFileFormat.h"
 #include "commonobjects/presentation/TemplateSnapAutoEvent.h"
+#include "pictures/CairoRender.h"
+#include "pictures/ConformPage.h"
+#include "pictures/PlotLayout.h"
 
 namespace mixauto {
 namespace {
@@ -93,6 +96,25 @@ void PrintChannels(const CAutomationEventArray& before, const CAutomationEventAr
   table.Print();
 }
 
+// The channels that changed most, before (grey) and after (blue), stretch boundaries marked.
+std::string PlotBeforeAfter(const CAutomationEventArray& before, const CAutomationEventArray& after,
+                            const ConformReport& report, const std::string& file) {
+  const CTimecodeConverter converter;
+  int32_t end = 1;
+  for (const CAutomationEventArray* events : {&before, &after}) {
+    if (events->GetSize()) end = std::max(end, (*events)[events->GetSize() - 1].Time + 1);
+  }
+  PlotStyle style;
+  style.title = "Conform of the sample mix: the channels that changed most";
+  style.subtitle = "Before (grey) and after (blue); dashed lines: stretch boundaries in the new cut";
+  PlotModel model = BuildComparison(before, after, ChannelsThatChangedMost(before, after, end, 6), 0, end,
+                                    PlotColumns(style.width), converter);
+  for (const ConformStretch& s : report.stretches) {
+    if (s.newStart >= 0) model.markers.push_back(s.newStart);
+  }
+  return RenderScene(LayoutPlot(model, style), file);
+}
+
 // Conforms a copy of `mixFile` (written to `out`) to `list`, reports, saves and shows the channels.
 int ConformCopy(const std::string& mixFile, const std::string& list, const std::string& out) {
   std::error_code error;
@@ -102,13 +124,20 @@ int ConformCopy(const std::string& mixFile, const std::string& list, const std::
   const CAutomationEventArray before = *mix;
   std::printf("\n==== mixauto conform %s %s\n", out.c_str(), list.c_str());
   ConformReport report;
-  const MixWorkResult result = RunConformJob(*mix, MakeConformJob(out, list, {}, "", false), &report);
+  ConformJob job = MakeConformJob(out, list, {}, "", false);
+  const std::string stem = (fs::path(out).parent_path() / fs::path(out).stem()).string();
+  job.page = stem + "-report.html";
+  const MixWorkResult result = RunConformJob(*mix, job, &report);
   if (!result.failure.empty()) return FailOn("demo-conform", out, result.failure);
   std::fputs(result.report.c_str(), stdout);
   const std::string problem = WriteMix(*mix, out, false);
   if (!problem.empty()) return FailOn("demo-conform", out, problem);
   std::printf("Wrote %s (the whole structured mix).\n", out.c_str());
   PrintChannels(before, *mix, report.stretches);
+  const std::string plot = stem + "-before-after.png";
+  const std::string failure = PlotBeforeAfter(before, *mix, report, plot);
+  if (!failure.empty()) return FailOn("demo-conform", plot, failure);
+  std::printf("\nReport page:       %s\nBefore/after plot: %s\n", job.page.c_str(), plot.c_str());
   return 0;
 }
 

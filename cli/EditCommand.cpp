@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "ControlGroups.h"
 #include "EventFileJob.h"
 #include "ListArguments.h"
 #include "MixFile.h"
@@ -37,100 +38,6 @@ namespace platform = commonobjects::platform;
 using Direction = CAutomationEventArray::TimeDirection;
 
 enum class EditKind { kCopy, kMerge, kIsolate, kErase };
-
-// ---- Control groups ----
-
-// A host's group selection by name: the flag TranslateFilter turns into controls.
-struct ControlGroup {
-  const char* name;
-  uint32_t flag;
-  const char* controls;
-};
-
-constexpr ControlGroup kLargeGroups[] = {
-    {"input", 0x0001, "input, insert 1-2, output 1-2 and pan blocks"},
-    {"fader", 0x0002, "fader level, trim, gang offset, gang null"},
-    {"mute", 0x0004, "fader mute"},
-    {"eq", 0x0008, "equaliser bands 1-8 and filters 1-2"},
-    {"group-faders", 0x2000, "controls 0-3 of the 48 group faders (high-range blocks from --high-base)"},
-    {"group-level", 0x0100, "control 0 of the group faders; ignored with group-faders"},
-    {"group-mute", 0x0200, "control 3 of the group faders; ignored with group-faders"},
-    {"dynamics", 0x0020, "compressor, limiter, expander, gate, side-chain EQ, DRC, key input"},
-    {"eq-in", 0x0040, "the in/out of each equaliser band and filter"},
-    {"dynamics-in", 0x0080, "the in/out of each dynamics section"},
-    {"pan", 0x0400, "pan block without the input delay"},
-    {"phase", 0x0800, "input phase"},
-    {"input-6", 0x1000, "input control 6"},
-    {"stems", 0x4000, "stem routing blocks 24-35"},
-};
-
-constexpr ControlGroup kSmallGroups[] = {
-    {"fader", 0x0002, "fader level, trim, mute and every cut"},
-    {"level", 0x8000, "fader level and trim; ignored with fader"},
-    {"mute", 0x0004, "fader mute, fader cut, small fader mute; ignored with fader"},
-    {"eq", 0x0008, "EQ on/off"},
-    {"insert", 0x100000, "insert on/off"},
-    {"small-fader", 0x10000, "small fader level, trim, mute"},
-    {"cuts", 0x20000, "cut A, cut B"},
-    {"input-select", 0x200000, "input select; type 6 only"},
-    {"aux", 0x400000, "auxiliaries 1-7; type 6 only"},
-    {"pan", 0x800000, "pan, F/B pan, L/C/R pan, divergence; type 6 only"},
-};
-
-// The groups of the console type: large consoles, small ones (the last three on type 6 only).
-std::vector<ControlGroup> GroupsOf(int32_t consoleType) {
-  const CControlModel model(consoleType);
-  if (model.IsLargeConsole()) return {std::begin(kLargeGroups), std::end(kLargeGroups)};
-  if (!model.IsSmallConsole()) return {};
-  std::vector<ControlGroup> groups(std::begin(kSmallGroups), std::end(kSmallGroups));
-  if (consoleType != 6) groups.resize(groups.size() - 3);
-  return groups;
-}
-
-// The groups of both console families, for the help's footer.
-std::string GroupList() {
-  std::string text = "Control groups for --groups (combine them: fader,mute; \"all\" is every control):\n";
-  auto add = [&text](const char* family, const ControlGroup* first, const ControlGroup* last) {
-    text += std::string("  ") + family + "\n";
-    for (const ControlGroup* g = first; g != last; ++g) {
-      text += "    " + std::string(g->name) + std::string(16 - std::string(g->name).size(), ' ') + g->controls + "\n";
-    }
-  };
-  add("large consoles (types 2-5 and 7):", std::begin(kLargeGroups), std::end(kLargeGroups));
-  add("small consoles (types 1 and 6):", std::begin(kSmallGroups), std::end(kSmallGroups));
-  return text;
-}
-
-std::string Lower(std::string text) {
-  for (char& ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  return text;
-}
-
-// The flags of a list such as "fader,mute" into `flags`; "" or "all" leaves it empty (every
-// control). False, with `error`, for a name that is not a group of the console type.
-bool ParseGroups(const std::string& text, int32_t consoleType, std::optional<uint32_t>& flags, std::string& error) {
-  flags.reset();
-  if (Trimmed(text).empty() || Lower(Trimmed(text)) == "all") return true;
-  const std::vector<ControlGroup> groups = GroupsOf(consoleType);
-  uint32_t selected = 0;
-  for (size_t begin = 0; begin <= text.size();) {
-    const size_t comma = std::min(text.find(',', begin), text.size());
-    const std::string name = Lower(Trimmed(text.substr(begin, comma - begin)));
-    begin = comma + 1;
-    const auto found =
-        std::find_if(groups.begin(), groups.end(), [&](const ControlGroup& g) { return name == g.name; });
-    if (found == groups.end()) {
-      std::string known;
-      for (const ControlGroup& g : groups) known += (known.empty() ? "" : ", ") + std::string(g.name);
-      error = "\"" + name + "\" is not a control group of console type " + std::to_string(consoleType) +
-              (known.empty() ? " (it has none; leave --groups out)" : "; give some of: " + known + " (or all alone)");
-      return false;
-    }
-    selected |= found->flag;
-  }
-  flags = selected;
-  return true;
-}
 
 // ---- Options ----
 
@@ -161,7 +68,7 @@ struct EditSettings {
 // An edge's direction: 2 or "after" (the ramp starts at the edge and runs forward), 3 or
 // "before" (the ramp ends at the edge).
 std::optional<Direction> ParseDirection(const std::string& text) {
-  const std::string word = Lower(Trimmed(text));
+  const std::string word = Lowered(Trimmed(text));
   if (word == "2" || word == "after") return CAutomationEventArray::RampFromPoint;
   if (word == "3" || word == "before") return CAutomationEventArray::RampToPoint;
   return std::nullopt;
@@ -328,13 +235,6 @@ EventChanges Compare(std::vector<CAutomationEvent> a, const CAutomationEventArra
   return changes;
 }
 
-// Display width of UTF-8 text: one column per character.
-size_t Columns(const std::string& text) {
-  size_t n = 0;
-  for (const unsigned char ch : text) n += (ch & 0xC0) != 0x80;
-  return n;
-}
-
 // One changed event as dump shows it: sign, time, path, control name, value, old value, flags.
 std::vector<std::string> Cells(const CTimecodeConverter& converter, char sign, const CAutomationEvent& e) {
   const CTemplateSnapAutoEvent view(e);
@@ -355,13 +255,13 @@ std::vector<std::string> Cells(const CTimecodeConverter& converter, char sign, c
 std::string Aligned(const std::vector<std::vector<std::string>>& rows) {
   std::vector<size_t> width(rows.front().size());
   for (const auto& row : rows) {
-    for (size_t c = 0; c < row.size(); ++c) width[c] = std::max(width[c], Columns(row[c]));
+    for (size_t c = 0; c < row.size(); ++c) width[c] = std::max(width[c], DisplayColumns(row[c]));
   }
   std::string text;
   for (const auto& row : rows) {
     std::string line;
     for (size_t c = 0; c < row.size(); ++c) {
-      const std::string pad(width[c] - Columns(row[c]), ' ');
+      const std::string pad(width[c] - DisplayColumns(row[c]), ' ');
       line += (c ? "  " : "") + (c == 0 || c == 3 ? row[c] + pad : pad + row[c]);
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();
@@ -497,7 +397,7 @@ void AddSharedOptions(CLI::App& command, EditOptions& options) {
   command.add_option("--groups", options.groups,
                      "Control groups to edit, e.g. fader,mute (listed below); default: every control")
       ->type_name("LIST");
-  command.footer(GroupList());
+  command.footer(GroupList("--groups"));
   AddConsoleStateOptions(command, options.state);
   command.add_option("--show", options.show, "With --dry-run, how many changed events to list; 0: all")
       ->type_name("N")

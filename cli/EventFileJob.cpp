@@ -325,6 +325,24 @@ int RunOnMixFile(const char* command, const EventFileOptions& options, const Mix
   return RunOnLoadedMix(command, options, native, work, notesToStderr);
 }
 
+std::unique_ptr<CAutomationEventArray> LoadEventsToRead(const std::string& native, HWND status, std::string& problem) {
+  const FileKind kind = DetectFileKind(native);
+  problem = FormProblem(native, kind);
+  if (!problem.empty()) return nullptr;
+  if (IsMix(kind)) {
+    std::unique_ptr<CAutomationPackage> mix = LoadMix(native, status);
+    problem = EventsProblem(*mix);
+    if (problem.empty()) return mix;
+    return nullptr;
+  }
+  auto events = std::make_unique<CAutomationEventArray>();
+  events->SetStatusWnd(status);
+  int32_t fileMode = 0;
+  problem = LoadProblem(*events, native, &fileMode);
+  if (problem.empty()) return events;
+  return nullptr;
+}
+
 int RunOnEventFile(const char* command, const EventFileOptions& options, const EventWork& work) {
   const std::string native = platform::MapWindowsPath(options.file);
   const FileKind kind = DetectFileKind(native);

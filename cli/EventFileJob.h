@@ -92,6 +92,11 @@ using MixWork = std::function<MixWorkResult(CAutomationPackage& mix)>;
 // the exit status.
 int RunOnMixFile(const char* command, const EventFileOptions& options, const MixWork& work, bool notesToStderr = false);
 
+// The events of a file to read only (plot, report): an event-array file's array, or a mix in
+// either form (the whole package, which is an event array). `native` is a native path. Null,
+// with `problem` saying why, when the file cannot be read.
+std::unique_ptr<CAutomationEventArray> LoadEventsToRead(const std::string& native, HWND status, std::string& problem);
+
 // Throws CLI's exit for a non-zero status, as the other commands do.
 void ExitOnFailure(int status);
 

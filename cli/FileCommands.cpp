@@ -283,13 +283,6 @@ std::vector<std::string> Cells(const CTimecodeConverter& converter, int32_t i, c
           platform::Windows1252ToUtf8(oldValue)};
 }
 
-// Display width of UTF-8 text: one column per character.
-size_t Columns(const std::string& text) {
-  size_t n = 0;
-  for (unsigned char ch : text) n += (ch & 0xC0) != 0x80;
-  return n;
-}
-
 // Aligned columns without holding the text of every event: widths first, then the rows.
 void DumpTable(const CAutomationEventArray& events, bool raw) {
   const CTimecodeConverter converter;
@@ -301,12 +294,12 @@ void DumpTable(const CAutomationEventArray& events, bool raw) {
   for (size_t c = 0; c < headers.size(); ++c) width[c] = headers[c].size();
   for (int32_t i = 0; i < events.GetSize(); ++i) {
     const std::vector<std::string> cells = Cells(converter, i, events[i], raw);
-    for (size_t c = 0; c < headers.size(); ++c) width[c] = std::max(width[c], Columns(cells[c]));
+    for (size_t c = 0; c < headers.size(); ++c) width[c] = std::max(width[c], DisplayColumns(cells[c]));
   }
   auto row = [&](const std::vector<std::string>& cells) {
     std::string line;
     for (size_t c = 0; c < cells.size(); ++c) {
-      const std::string pad(width[c] - Columns(cells[c]), ' ');
+      const std::string pad(width[c] - DisplayColumns(cells[c]), ' ');
       const bool left = !raw && c == 3;  // names read best left-aligned
       line += (c ? "  " : "") + (left ? cells[c] + pad : pad + cells[c]);
     }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CompressedChunks.h"
+#include "Text.h"
 #include "commonobjects/console/ConsoleLayout.h"
 #include "commonobjects/files/CompressedAutoFile.h"
 #include "commonobjects/package/MixLayout.h"

@@ -7,6 +7,7 @@
 #include "ListArguments.h"
 #include "MixFile.h"
 #include "Table.h"
+#include "Text.h"
 #include "commonobjects/console/ConsoleConfiguration.h"
 #include "commonobjects/console/ConsoleLayout.h"
 #include "commonobjects/files/CompressedAutoFile.h"

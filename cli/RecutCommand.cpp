@@ -17,6 +17,7 @@
 #include "commonobjects/conform/ConformEngine.h"
 #include "commonobjects/conform/VadicConform.h"
 #include "commonobjects/package/AutomationPackage.h"
+#include "commonobjects/platform/WindowsDrive.h"
 
 namespace mixauto {
 
@@ -29,6 +30,7 @@ struct RecutOptions {
   int32_t from = 0;
   int32_t to = 0;
   int32_t at = 0;
+  std::string report;
 };
 
 std::string Range(const RecutOptions& o) {
@@ -93,6 +95,7 @@ int RunRecut(RecutKind kind, const char* command, const RecutOptions& options) {
   job.list = [] { return TemporaryEDLPath(); };
   job.timesInUnits = true;
   job.advice = Advice;
+  if (!options.report.empty()) job.page = commonobjects::platform::MapWindowsPath(options.report);
   return RunOnMixFile(command, options.file, [&](CAutomationPackage& mix) { return RunConformJob(mix, job); });
 }
 
@@ -107,6 +110,7 @@ void AddRecut(CLI::App& recut, RecutKind kind, const char* name, const char* com
                   kind == RecutKind::kCopy ? "Where the copy lands" : "Where the stretch goes (see above)")
         ->required();
   }
+  AddReportPageOption(*sub, options->report);
   sub->callback([options, kind, command] { ExitOnFailure(RunRecut(kind, command, *options)); });
 }
 

@@ -1,5 +1,6 @@
 #include "Text.h"
 
+#include <cctype>
 #include <cstdio>
 
 namespace mixauto {
@@ -8,6 +9,17 @@ std::string Trimmed(const std::string& text) {
   const size_t first = text.find_first_not_of(" \t");
   if (first == std::string::npos) return {};
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+size_t DisplayColumns(const std::string& text) {
+  size_t n = 0;
+  for (const unsigned char ch : text) n += (ch & 0xC0) != 0x80;
+  return n;
+}
+
+std::string Lowered(std::string text) {
+  for (char& ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  return text;
 }
 
 std::string JoinedWithCommas(const std::vector<std::string>& names) {

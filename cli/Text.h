@@ -9,6 +9,10 @@ namespace mixauto {
 
 // text without the blanks (spaces and tabs) at either end; all blanks give "".
 std::string Trimmed(const std::string& text);
+// The display width of UTF-8 text: one column per character.
+size_t DisplayColumns(const std::string& text);
+// The text with A-Z as a-z.
+std::string Lowered(std::string text);
 // The names joined by ", "; no names give "".
 std::string JoinedWithCommas(const std::vector<std::string>& names);
 

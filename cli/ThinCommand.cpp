@@ -16,6 +16,7 @@
 #include "StateCommands.h"
 #include "Table.h"
 #include "TimeArgument.h"
+#include "Text.h"
 #include "commonobjects/console/ConsoleLayout.h"
 #include "commonobjects/editing/SameTimeDuplicates.h"
 #include "commonobjects/editing/Thinning.h"
@@ -40,11 +41,6 @@ struct ThinSettings {
   CPathMap map;
 };
 
-std::string Lower(std::string text) {
-  for (char& ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  return text;
-}
-
 // A level by its index (a bare number is always the index) or by its name, ignoring case.
 std::optional<int32_t> ParseLevel(const std::string& text, int32_t count, const char* (*nameOf)(int32_t)) {
   const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
@@ -53,7 +49,7 @@ std::optional<int32_t> ParseLevel(const std::string& text, int32_t count, const 
     return index < count ? std::optional<int32_t>(index) : std::nullopt;
   }
   for (int32_t level = 0; level < count; ++level) {
-    if (Lower(nameOf(level)) == Lower(text)) return level;
+    if (Lowered(nameOf(level)) == Lowered(text)) return level;
   }
   return std::nullopt;
 }

@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
   mixauto::AddCutListCommand(app);
   mixauto::AddConformCommand(app);
   mixauto::AddRecutCommand(app);
+  mixauto::AddPlotCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
