@@ -81,7 +81,7 @@ void AddBands(Scene& scene, const Frame& f, const std::vector<LaneSegment>& segm
     const bool span = s.kind == LaneSegment::kSpan;
     if (!span && s.v0 != onValue) continue;
     Colour fill = colour;
-    fill.alpha = span ? 0.35 : 0.8;
+    fill.alpha = span ? 0.35 : 1.0;
     scene.AddRect(f.X(s.t0), top, std::max(f.X(s.t1), f.X(s.t0) + 1), bottom, fill, role);
   }
 }

@@ -304,3 +304,30 @@ TEST_F(ConformCommandsTest, RecutCopiesMovesAndDeletesAStretch) {
 }
 
 }  // namespace
+
+TEST_F(ConformCommandsTest, TheReportPageIsWrittenOrNothingIs) {
+  const std::string mix = SaveTimedMix("reel.aut");
+  const std::string edl = WriteFile("cut.edl", EdlLine(1, 0, 10, 0) + EdlLine(2, 20, 40, 10));
+  const std::string page = folder.PathOf("report.html");
+  const auto [status, output] = RunMixauto("conform '" + mix + "' '" + edl + "' --dry-run --report '" + page + "'");
+  ASSERT_EQ(status, 0) << output;
+  const std::string html = FileBytes(page);
+  EXPECT_TRUE(Has(html, "<tr class=\"moved\"><td>3</td><td>moved</td><td>" + Tc(20) + " to " + Tc(40))) << html;
+  EXPECT_TRUE(Has(html, "<svg xmlns=\"http://www.w3.org/2000/svg\" id=\"curves\"")) << html;
+  EXPECT_TRUE(Has(html, "Path 1  Fader Level (14:0)")) << html;
+
+  const auto [recutStatus, recutOutput] = RunMixauto("recut move '" + mix + "' --from '#0' --to '#" +
+                                                     std::to_string(Sec(10)) + "' --at '#" +
+                                                     std::to_string(Sec(30)) + "' --dry-run --report '" + page + "'");
+  ASSERT_EQ(recutStatus, 0) << recutOutput;
+  EXPECT_TRUE(Has(FileBytes(page), "<title>Recut on " + mix + ": move ")) << FileBytes(page);
+
+  // A page that cannot be written fails the conform before the mix is written.
+  const std::string original = FileBytes(mix);
+  const auto [failed, failure] =
+      RunMixauto("conform '" + mix + "' '" + edl + "' --report '" + folder.PathOf("no/such/folder/r.html") + "'");
+  EXPECT_NE(failed, 0);
+  EXPECT_TRUE(Has(failure, "cannot write the report page")) << failure;
+  EXPECT_TRUE(Has(failure, "nothing was written")) << failure;
+  EXPECT_TRUE(FileBytes(mix) == original);
+}
