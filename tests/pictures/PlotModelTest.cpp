@@ -141,6 +141,12 @@ TEST(PlotModelTest, TimeTicksAreWholeTimecodeStepsThatFitTheirLabels) {
   const auto late = mixauto::TimeTicksOf(minute + 5, 2 * minute, 1000, 100, converter);
   ASSERT_FALSE(late.empty());
   EXPECT_EQ(late.front().label, "00:01:10 00");
+  // Feet and frames when the settings say so: 10 seconds of film are 15 feet.
+  CTimecodeConverter film;
+  film.SetFeetFramesMode(1);
+  const auto feet = mixauto::TimeTicksOf(0, static_cast<int32_t>(60 * mixauto::UnitsPerLabelSecond(film)), 1000, 100, film);
+  ASSERT_EQ(feet.size(), 6u);
+  EXPECT_EQ(feet[1].label, "00015.00");
 }
 
 }  // namespace
