@@ -94,6 +94,8 @@ int RunPlot(const PlotOptions& options, const CLI::App& command) {
   for (const PlotLane& lane : model.lanes) shown += lane.events;
   PlotStyle style;
   style.width = options.width;
+  // Many lanes get lower ones, so that a plot of a few paths fits a screen.
+  style.laneHeight = std::clamp(960.0 / std::max<size_t>(1, model.lanes.size()), 44.0, 84.0);
   style.title = options.file;
   style.subtitle = FormatTime(converter, model.from) + " to " + FormatTime(converter, model.to) + "   " +
                    WithCommas(shown) + " events in " + std::to_string(model.lanes.size()) +
