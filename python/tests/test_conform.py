@@ -45,8 +45,10 @@ def test_edl_conform_moves_each_stretch_and_reports_it(tmp_path):
     original = (tmp_path / "reel.aut").read_bytes()
     edl = tmp_path / "recut.edl"  # keep 0-10, cut 10-20, 20-30 to 10-20, blank 20-25, 30-40 to 25-35
     edl.write_text("TITLE: RECUT\n" + edl_line(1, 0, 10, 0) + edl_line(2, 20, 30, 10) + edl_line(3, 30, 40, 25))
-    status, report = co.conform(mix, edl)
+    phases = set()
+    status, report = co.conform(mix, edl, progress=lambda phase, percent: phases.add(phase))
     assert status == co.ConformStatus.DONE and report.status == co.ConformStatus.DONE
+    assert "conforming" in phases
     for p in (1, 2):
         assert fader(mix, p) == f"5:-5 #{sec(10) + p}:-20 15:-25 #{sec(25) + p}:-30 30:-35"
     kinds = [(s.kind, s.old_start, s.new_start, s.length) for s in report.stretches]

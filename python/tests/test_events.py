@@ -141,11 +141,13 @@ def test_progress_reports_phases_and_its_errors_come_back(tmp_path):
         co.EventArray.load(tmp_path / "p.aut", progress=fail)
 
 
-def test_calls_from_other_threads_during_released_work_are_refused():
+def test_work_releases_the_gil_and_calls_on_the_busy_array_are_refused():
     array = array_of([(0, 14, 0, t, 0) for t in range(100)])
     refused = []
 
-    def during_sort(phase, percent):  # runs on the hub's thread while sort holds the array
+    # Runs on the hub's thread, with the GIL, while sort holds the array: only possible
+    # because sort released the GIL.
+    def during_sort(phase, percent):
         try:
             len(array.events)
         except RuntimeError as error:
