@@ -1,10 +1,7 @@
 #include "Support.h"
 
-#include <pybind11/stl.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <optional>
 
 #include "commonobjects/conform/ConformStatus.h"

@@ -92,6 +92,8 @@ def test_failed_conforms_raise_or_return_their_status_and_leave_the_mix(tmp_path
     assert (mix.events == before).all()
     with pytest.raises(ValueError, match="end must be later than start"):
         co.recut_delete(mix, 50, 40)
+    with pytest.raises(ValueError, match="land before time 0"):
+        co.recut_move(mix, 50, 60, -10)
     with pytest.raises(TypeError):
         co.conform(co.EventArray(), tmp_path / "none.edl")
 

@@ -17,6 +17,19 @@ def recorded(rows, high_base):
     return array
 
 
+def test_filters_are_edited_through_their_properties_and_check_them():
+    f = co.Filter()
+    assert (f.paths, f.controls, f.start, f.end) == ([], [], None, None)
+    f.paths, f.controls, f.start, f.end = [3, 1], [(14, 2)], "00:00:01:00", 500
+    assert (f.paths, f.controls, f.start, f.end) == ([3, 1], [(14, 2)], 100, 500)
+    f.end = None
+    assert f.end is None
+    with pytest.raises(ValueError, match="path -1"):
+        f.paths = [-1]
+    with pytest.raises(ValueError, match=r"\(14, 300\) is not a \(proc, control\) pair"):
+        co.Filter(controls=[(14, 300)])
+
+
 def test_filters_select_by_paths_controls_and_inclusive_times():
     array = array_of([(1, 14, 0, 100, 0), (2, 14, 0, 200, 0), (1, 14, 2, 300, 0), (1, 14, 0, 400, 0)])
     f = co.Filter(paths=[1], controls=[(14, 0)], start=100, end="00:00:04:00")
@@ -89,9 +102,10 @@ def test_ranged_erase_of_the_fader_group_leaves_other_controls():
 
 def test_thin_keeps_one_in_nine_of_a_slow_fader_rise():
     # ThinningTest.FaderThresholdKeepsOneInNineOfARiseOfOneUnitPerEvent
-    a = array_of([(0, 14, 0, t, t - 1) for t in range(1, 31)])
-    assert a.thin(window=0, threshold=8, end=30, paths=[0], high_base=40) == 24
-    assert [int(t) for t in a.events["time"]] == [1, 10, 19, 28, 29, 30]
+    for window, threshold in ((0, 8), ("no change", "8 (0.1 DB)")):  # by number or name, any case
+        a = array_of([(0, 14, 0, t, t - 1) for t in range(1, 31)])
+        assert a.thin(window=window, threshold=threshold, end=30, paths=[0], high_base=40) == 24
+        assert [int(t) for t in a.events["time"]] == [1, 10, 19, 28, 29, 30]
     with pytest.raises(ValueError, match="window is 0 to 6"):
         a.thin(window=7, threshold=0)
     with pytest.raises(ValueError, match="not a level name"):

@@ -97,6 +97,22 @@ def test_between_is_the_half_open_time_range_as_a_view():
     part = array.between(200, 201)
     part["value"] = 7
     assert int(array.events["value"][3]) == 7
+    with pytest.raises(BufferError):  # a range's view pins the events as the whole view does
+        array.append(400, 0, 14, 0, 0)
+    del part
+    array.append(400, 0, 14, 0, 0)
+
+
+def test_an_empty_array_has_an_empty_view_and_grows_from_it():
+    array = co.EventArray()
+    view = array.events
+    assert view.shape == (0,) and view.dtype == co.EVENT_DTYPE and len(array.between(0, 100)) == 0
+    del view
+    array.extend(np.zeros(0, co.EVENT_DTYPE))
+    array.extend(rows_to_events([(1, 14, 0, 5, 1)]))
+    assert rows_of(array) == [(1, 14, 0, 5, 1)]
+    array.clear()
+    assert len(array.events) == 0
 
 
 def test_bad_events_and_arguments_are_refused_with_what_is_wrong():
