@@ -1,8 +1,7 @@
 # Types of the compiled module, for editors and type checkers. tests/test_stubs.py checks that
 # every public name and parameter of the module is declared here.
-import enum
 import os
-from typing import Any, Callable, Iterable, Mapping, Optional, Sequence, Union
+from typing import Any, Callable, ClassVar, Iterable, Mapping, Optional, Sequence, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -28,23 +27,32 @@ class ValueTextNotSupported(Error, ValueError):
     proc: int
     control: int
 
-class SortMode(enum.IntEnum):
-    TIME = 0
-    PATH_CONTROL = 1
-    PATH_TIME = 2
+class _Enum:
+    # pybind11 enumerations: members compare equal to themselves, convert to int.
+    @property
+    def name(self) -> str: ...
+    @property
+    def value(self) -> int: ...
+    def __int__(self) -> int: ...
+    def __index__(self) -> int: ...
 
-class RampDirection(enum.IntEnum):
-    AFTER = 2
-    BEFORE = 3
+class SortMode(_Enum):
+    TIME: ClassVar[SortMode]  # 0
+    PATH_CONTROL: ClassVar[SortMode]  # 1
+    PATH_TIME: ClassVar[SortMode]  # 2
 
-class ConformStatus(enum.IntEnum):
-    DONE = 0
-    LIST_FILE_FAILED = 1
-    CHANGE_LIST_HEAD_FAILED = 2
-    CHANGE_LIST_CHANGES_FAILED = 3
-    EDL_OPEN_FAILED = 4
-    SOURCES_FAILED = 5
-    ASSEMBLY_FAILED = 6
+class RampDirection(_Enum):
+    AFTER: ClassVar[RampDirection]  # 2
+    BEFORE: ClassVar[RampDirection]  # 3
+
+class ConformStatus(_Enum):
+    DONE: ClassVar[ConformStatus]  # 0
+    LIST_FILE_FAILED: ClassVar[ConformStatus]  # 1
+    CHANGE_LIST_HEAD_FAILED: ClassVar[ConformStatus]  # 2
+    CHANGE_LIST_CHANGES_FAILED: ClassVar[ConformStatus]  # 3
+    EDL_OPEN_FAILED: ClassVar[ConformStatus]  # 4
+    SOURCES_FAILED: ClassVar[ConformStatus]  # 5
+    ASSEMBLY_FAILED: ClassVar[ConformStatus]  # 6
     @property
     def text(self) -> str: ...
 
