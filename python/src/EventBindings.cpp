@@ -94,15 +94,15 @@ py::array Between(const py::object& self, const py::handle& start, const py::han
 
 // Fields in the order people read an event (when, which channel, what); byte 13 is padding.
 py::dtype MakeEventDtype() {
-  py::dict spec;
-  spec["names"] = py::make_tuple("time", "path", "proc", "control", "value", "old_value", "flags");
-  spec["formats"] = py::make_tuple("<i4", "<i4", "u1", "u1", "<i2", "<i2", "u1");
-  spec["offsets"] = py::make_tuple(offsetof(CAutomationEvent, Time), offsetof(CAutomationEvent, Path),
+  py::dict fields;
+  fields["names"] = py::make_tuple("time", "path", "proc", "control", "value", "old_value", "flags");
+  fields["formats"] = py::make_tuple("<i4", "<i4", "u1", "u1", "<i2", "<i2", "u1");
+  fields["offsets"] = py::make_tuple(offsetof(CAutomationEvent, Time), offsetof(CAutomationEvent, Path),
                                    offsetof(CAutomationEvent, Proc), offsetof(CAutomationEvent, Control),
                                    offsetof(CAutomationEvent, Value), offsetof(CAutomationEvent, OldValue),
                                    offsetof(CAutomationEvent, Flags));
-  spec["itemsize"] = sizeof(CAutomationEvent);
-  eventDtype = new py::dtype(py::module_::import("numpy").attr("dtype")(spec));  // lives as long as the process
+  fields["itemsize"] = sizeof(CAutomationEvent);
+  eventDtype = new py::dtype(py::module_::import("numpy").attr("dtype")(fields));  // lives as long as the process
   return *eventDtype;
 }
 
