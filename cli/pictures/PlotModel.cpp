@@ -59,9 +59,11 @@ PlotChannel ChannelOfKey(uint64_t key) {
 }
 
 // Collects the channels `wanted` accepts over [from, to) and the value each held at from:
-// the last earlier event's value, else the first event's old value. Returns the events read.
+// the last earlier event's value, else the first event's old value. `channels` is how many
+// channels `wanted` can accept at most (0: no bound); the look back from `from` stops once
+// it has found each of them. Returns the events read.
 template <typename Wanted>
-int64_t Collect(const CAutomationEventArray& array, int32_t from, int32_t to, Wanted wanted,
+int64_t Collect(const CAutomationEventArray& array, int32_t from, int32_t to, Wanted wanted, size_t channels,
                 std::map<uint64_t, LaneEvents>& lanes) {
   const CAutomationEvent* data = array.GetData();
   const int32_t size = array.GetSize();
@@ -81,7 +83,7 @@ int64_t Collect(const CAutomationEventArray& array, int32_t from, int32_t to, Wa
   // Values held from before the range, channels that only hold one included.
   std::unordered_map<uint64_t, bool> settled;
   int64_t read = static_cast<int64_t>(last) - first;
-  for (int32_t i = first - 1; i >= 0; --i, ++read) {
+  for (int32_t i = first - 1; i >= 0 && (channels == 0 || settled.size() < channels); --i, ++read) {
     const CAutomationEvent& e = data[i];
     if (!wanted(e.Path, e.Proc, e.Control)) continue;
     const uint64_t key = KeyOf(e.Path, e.Proc, e.Control);
@@ -279,12 +281,16 @@ PlotModel BuildPlot(const CAutomationEventArray& events, const PlotRequest& requ
   std::unordered_map<int32_t, int32_t> pathOrder;
   for (const int32_t path : request.paths) pathOrder.emplace(path, static_cast<int32_t>(pathOrder.size()));
   std::vector<bool> controls(65536, request.controls.empty());
-  for (const int32_t pc : request.controls) controls[pc & 0xFFFF] = true;
+  size_t controlCount = 0;
+  for (const int32_t pc : request.controls) {
+    if (!controls[pc & 0xFFFF]) controls[pc & 0xFFFF] = true, ++controlCount;
+  }
   const auto wanted = [&](int32_t path, int32_t proc, int32_t control) {
     return controls[(proc << 8 | control) & 0xFFFF] && (pathOrder.empty() || pathOrder.count(path));
   };
   std::map<uint64_t, LaneEvents> collected;
-  model.eventsRead = Collect(events, model.from, model.to, wanted, collected);
+  const size_t channels = request.paths.empty() ? 0 : pathOrder.size() * controlCount;
+  model.eventsRead = Collect(events, model.from, model.to, wanted, channels, collected);
   const int32_t rampGap = RampGapOf(converter);
   for (const auto& [key, lane] : collected) {
     model.lanes.push_back(
@@ -323,7 +329,8 @@ PlotModel BuildComparison(const CAutomationEventArray& before, const CAutomation
     return chosen.count(KeyOf(path, proc, control)) != 0;
   };
   std::map<uint64_t, LaneEvents> old, now;
-  model.eventsRead = Collect(before, model.from, model.to, wanted, old) + Collect(after, model.from, model.to, wanted, now);
+  model.eventsRead = Collect(before, model.from, model.to, wanted, chosen.size(), old) +
+                     Collect(after, model.from, model.to, wanted, chosen.size(), now);
   const int32_t rampGap = RampGapOf(converter);
   for (const PlotChannel& c : channels) {
     const uint64_t key = KeyOf(c.path, c.proc, c.control);

@@ -110,6 +110,32 @@ TEST(PlotModelTest, LanesFollowThePathOrderWithTitlesTicksAndSwitches) {
   EXPECT_EQ(model.lanes[3].title, "Path 2");
 }
 
+TEST(PlotModelTest, LooksBackOnlyUntilEveryChannelAskedForIsKnown) {
+  testsupport::TestConsole console(3);
+  CAutomationEventArray events;
+  events.AddAtTime(MakeEvent(1, 14, 0, 10, -100));
+  events.AddAtTime(MakeEvent(1, 14, 0, 60, -200));
+  events.AddAtTime(MakeEvent(1, 14, 0, 70, -300));  // the level held at 100
+  events.AddAtTime(MakeEvent(1, 14, 2, 80, 1));     // the mute held at 100
+  events.AddAtTime(MakeEvent(5, 14, 0, 90, 0));     // another path
+  events.AddAtTime(MakeEvent(1, 14, 0, 150, -400));
+  mixauto::PlotRequest request;
+  request.paths = {1};
+  request.controls = {14 << 8 | 0, 14 << 8 | 2, 14 << 8 | 0};  // a repeat counts once
+  request.from = 100;
+  request.to = 200;
+  const CTimecodeConverter converter;
+  const mixauto::PlotModel model = mixauto::BuildPlot(events, request, converter);
+
+  EXPECT_EQ(model.eventsRead, 4);  // the one in range, then back from 90 to 70
+  ASSERT_EQ(model.lanes.size(), 2u);
+  EXPECT_EQ(model.lanes[0].segments.front(), (LaneSegment{kHold, 100, 150, -300, -300}));
+  EXPECT_EQ(model.lanes[1].segments, (std::vector<LaneSegment>{{kHold, 100, 200, 1, 1}}));
+
+  request.controls.clear();  // every control: any earlier event may be another's, so all are read
+  EXPECT_EQ(mixauto::BuildPlot(events, request, converter).eventsRead, 6);
+}
+
 TEST(PlotModelTest, ValueTicksFallOnRoundValuesOfEachControlsText) {
   testsupport::TestConsole console(3);
   const auto labels = [](int proc, int control, int lo, int hi) {
