@@ -87,14 +87,6 @@ std::string TracksText(bool video, uint32_t mask) {
   return text;
 }
 
-std::string TransitionText(int32_t transition) {
-  std::string text;
-  if (transition & CEDLEditDetail::kCut) text += 'C';
-  if (transition & CEDLEditDetail::kDissolve) text += 'D';
-  if (transition & CEDLEditDetail::kKey) text += 'K';
-  return text;
-}
-
 EdlRow RowOf(const CEDLReader& reader, CTimecodeConverter& converter, const CEDLTimecodeBlock& tc,
              const CSourceDestItem& source, const CSourceDestItem& dest, int32_t position) {
   EdlRow row;
@@ -294,6 +286,14 @@ int RunEdl(const EdlOptions& options) {
 }
 
 }  // namespace
+
+std::string TransitionText(int32_t transition) {
+  std::string text;
+  if (transition & CEDLEditDetail::kCut) text += 'C';
+  if (transition & CEDLEditDetail::kDissolve) text += 'D';
+  if (transition & CEDLEditDetail::kKey) text += 'K';
+  return text;
+}
 
 int32_t UnitsOfFrames(CTimecodeConverter& converter, int32_t frames) {
   converter.TimeFromFrames(frames);

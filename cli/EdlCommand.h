@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdint>
+#include <string>
 
 class CTimecodeConverter;
 
@@ -15,5 +16,8 @@ void AddEdlCommand(CLI::App& app);
 // The automation time of a frame count of an edit list or a change list as conform takes
 // it: the converter's TimeFromFrames, rounded (GetRoundedTime).
 int32_t UnitsOfFrames(CTimecodeConverter& converter, int32_t frames);
+
+// An edit's transition flags as letters: C (cut), D (dissolve), K (key); "" for none.
+std::string TransitionText(int32_t transition);
 
 }  // namespace mixauto

@@ -39,14 +39,6 @@ py::object UnitsOrNone(bool known, CTimecodeConverter& converter, int32_t frames
   return known ? py::object(py::int_(mixauto::UnitsOfFrames(converter, frames))) : py::object(py::none());
 }
 
-std::string TransitionText(int32_t transition) {
-  std::string text;
-  if (transition & CEDLEditDetail::kCut) text += 'C';
-  if (transition & CEDLEditDetail::kDissolve) text += 'D';
-  if (transition & CEDLEditDetail::kKey) text += 'K';
-  return text;
-}
-
 // One event line (or binary record) as the reader left it; times of a text line as its
 // timecodes, of a record as the timecode of its units.
 py::dict EventOf(const CEDLReader& reader, CTimecodeConverter& converter, const CEDLTimecodeBlock& tc,
@@ -64,7 +56,7 @@ py::dict EventOf(const CEDLReader& reader, CTimecodeConverter& converter, const 
     if ((detail.TrackMask >> bit) & 1u) tracks.append(bit + 1);
   }
   row["tracks"] = py::tuple(tracks);
-  row["transition"] = TransitionText(detail.Transition);
+  row["transition"] = mixauto::TransitionText(detail.Transition);
   const auto timeText = [&](int32_t frames) { return mixauto::FormatTime(converter, mixauto::UnitsOfFrames(converter, frames)); };
   if (reader.IsBinary()) {
     row["number"] = position;
