@@ -1,21 +1,26 @@
-// SortEvents: a radix sort over packed keys, one pass through memory by the top bits and
-// then a least-significant-digit sort of each part while it sits in cache.
+// SortEvents: a radix sort over packed keys that works in place, with a fast path for
+// events that are nearly in order already.
 //
 // 1. One pass finds each key's smallest and largest value (as an unsigned number that
-//    orders as the key does) and whether the events are already in order (then done).
-// 2. Each key shrinks to the bits that vary: key - smallest, bit_width(largest - smallest)
+//    orders as the key does) and counts the places where an event is before its
+//    predecessor. None: done.
+// 2. Few such places (a recording with late arrivals): the events out of order are lifted
+//    out, leaving the rest in order, sorted apart and merged back from the end. When more
+//    than a few must be lifted (one early event far too late makes all the rest look out of
+//    order) they are put back and the full sort runs.
+// 3. Each key shrinks to the bits that vary: key - smallest, bit_width(largest - smallest)
 //    bits. Keys are packed, least significant first, into 64-bit groups; a key that does
 //    not fit starts the next group. Packing keeps order because every packed key is below
 //    2^width and a more significant key sits in higher bits (or a higher group).
-// 3. The events are spread into a scratch copy by the top bits of the packed key (up to
-//    256 parts, each of a size that sits in cache), keeping their order within a part.
-// 4. Within a part, each event's lower key bits are tagged with its place in the part; the
-//    tagged words get a least-significant-digit radix sort (stable 8-bit passes, a digit
-//    with one value across the part skipped), and the events are copied back to the array
-//    in the order of their words. Stable passes from the lowest digit up order the part by
-//    its whole key, and the parts are in order of their top bits, so the array ends in the
-//    key order of std::sort. Keys that need two groups, or parts too big for a tag, sort
-//    their parts with std::sort instead.
+// 4. The events are permuted in place into buckets by the top 8 bits of the top group
+//    (cycle leading, as in an American flag sort), and each bucket still larger than a part
+//    that sits in cache is split again by the next 8 bits. No copy of the whole array is
+//    made: first touches of fresh memory cost more than the sort itself on large arrays.
+// 5. Within a part, each event's remaining key bits are tagged with its place in the part;
+//    the tagged words get a least-significant-digit radix sort (8-bit passes, a digit with
+//    one value across the part skipped), and the events are gathered back in the order of
+//    their words. Keys of two groups, or too wide for a tag, sort their parts with
+//    std::sort instead.
 // Typical mixes (times under 2^24, paths under 2000, blocks under 84, controls under 9)
 // pack into one group of about 46 bits.
 #include "commonobjects/eventstore/internal/EventSort.h"
@@ -25,7 +30,6 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
-#include <memory>
 #include <new>
 #include <utility>
 #include <vector>
@@ -34,12 +38,18 @@ namespace commonobjects::eventstore {
 namespace {
 
 constexpr int kKeys = 4;
-constexpr int kMaxSplitBits = 8;     // at most 256 parts
-constexpr int kPartTargetBits = 16;  // parts of 2^15 to 2^16 events
 constexpr int kDigitBits = 8;
 constexpr uint32_t kDigitValues = 1u << kDigitBits;
-constexpr int32_t kSmallCount = 512;  // below this std::sort is as quick
+#ifndef SPLIT_BITS
+#define SPLIT_BITS 4
+#endif
+constexpr int kSplitBits = SPLIT_BITS;
+constexpr uint32_t kSplitValues = 1u << kSplitBits;
+constexpr int32_t kPartMax = 1 << 16;  // a part of 1 MB of events sorts in cache
+constexpr int32_t kSmallCount = 512;   // below this std::sort is as quick
 constexpr int32_t kSmallPart = 48;
+constexpr int32_t kFewDescentsShare = 32;  // nearly in order: under 1 in 32 events
+constexpr int32_t kLiftedShare = 8;        // give up lifting beyond 1 in 8 events
 
 using Keys = std::array<uint32_t, kKeys>;  // most significant first
 
@@ -61,7 +71,7 @@ Keys KeysOf(const CAutomationEvent& e) {
 struct KeyRange {
   Keys min;
   Keys max;
-  bool sorted = true;  // already in key order
+  int32_t descents = 0;  // events before their predecessor
 };
 
 template <EventOrder Order>
@@ -69,16 +79,16 @@ KeyRange RangeOf(const CAutomationEvent* events, int32_t count) {
   KeyRange range;
   range.min = range.max = KeysOf<Order>(events[0]);
   const EventKeyLess<Order> less;
-  bool sorted = true;
+  int32_t descents = 0;
   for (int32_t i = 1; i < count; ++i) {
     const Keys keys = KeysOf<Order>(events[i]);
     for (int k = 0; k < kKeys; ++k) {
       range.min[k] = std::min(range.min[k], keys[k]);
       range.max[k] = std::max(range.max[k], keys[k]);
     }
-    sorted = sorted && !less(events[i], events[i - 1]);
+    descents += less(events[i], events[i - 1]) ? 1 : 0;
   }
-  range.sorted = sorted;
+  range.descents = descents;
   return range;
 }
 
@@ -97,35 +107,21 @@ struct Group {
   }
 };
 
-// Bits [shift, shift + width) of one group's value.
-struct Digit {
-  int group = 0;
-  int shift = 0;
-  uint64_t mask = 0;
-
-  template <EventOrder Order>
-  uint32_t Of(const CAutomationEvent& e, const Group* groups) const {
-    return static_cast<uint32_t>((groups[group].ValueOf(KeysOf<Order>(e)) >> shift) & mask);
-  }
-};
-
-// The packed key: its groups (least significant first), the top digit that splits the
-// events into parts, and how many bits of the key lie below that digit.
+// The packed key: its groups, least significant first. Splits and parts work on the top
+// group; the groups below it only matter to std::sort.
 struct Plan {
   std::vector<Group> groups;
-  Digit split;
-  int splitBits = 0;
-  int lowerBits = 0;  // bits below the split digit; radix within parts needs one group
 
-  // The key bits below the split digit (single-group keys only).
+  const Group& Top() const { return groups.back(); }
+  bool OneGroup() const { return groups.size() == 1; }
+
   template <EventOrder Order>
-  uint64_t LowerKey(const CAutomationEvent& e) const {
-    const uint64_t mask = lowerBits >= 64 ? ~uint64_t{0} : (uint64_t{1} << lowerBits) - 1;
-    return groups[0].ValueOf(KeysOf<Order>(e)) & mask;
+  uint64_t TopValue(const CAutomationEvent& e) const {
+    return Top().ValueOf(KeysOf<Order>(e));
   }
 };
 
-Plan MakePlan(const KeyRange& range, int32_t count) {
+Plan MakePlan(const KeyRange& range) {
   Plan plan;
   plan.groups.emplace_back();
   for (int k = kKeys - 1; k >= 0; --k) {
@@ -138,31 +134,17 @@ Plan MakePlan(const KeyRange& range, int32_t count) {
     group.shift[k] = group.bits;
     group.bits += width;
   }
-  const int top = static_cast<int>(plan.groups.size()) - 1;
-  const int topBits = plan.groups[top].bits;
-  const int wanted = std::bit_width(static_cast<uint32_t>(count)) - kPartTargetBits;
-  plan.splitBits = std::clamp(wanted, 0, std::min(kMaxSplitBits, topBits));
-  plan.lowerBits = topBits - plan.splitBits;
-  // With no split bits every event is in the one part (shift 0 keeps the shift below 64).
-  plan.split =
-      Digit{top, plan.splitBits > 0 ? plan.lowerBits : 0, (uint64_t{1} << plan.splitBits) - 1};
   return plan;
 }
 
-// Stable spread of events by one digit; counts[v] events have digit value v.
-template <EventOrder Order>
-void SpreadByDigit(const CAutomationEvent* from, CAutomationEvent* to, int32_t count,
-                   const Plan& plan, const std::vector<uint32_t>& counts) {
-  std::vector<uint32_t> next(counts.size());
-  uint32_t offset = 0;
-  for (size_t v = 0; v < counts.size(); ++v) {
-    next[v] = offset;
-    offset += counts[v];
-  }
-  for (int32_t i = 0; i < count; ++i) {
-    to[next[plan.split.Of<Order>(from[i], plan.groups.data())]++] = from[i];
-  }
-}
+uint64_t LowBits(int bits) { return bits >= 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1; }
+
+// Room reused by every part of one sort: the tagged words, their spare, a copy of the part.
+struct PartRoom {
+  std::vector<uint64_t> words;
+  std::vector<uint64_t> spare;
+  std::vector<CAutomationEvent> copy;
+};
 
 // Radix sort of words whose bits [low, 64) are the key and [0, low) carry an index:
 // stable 8-bit passes over the key bits, least significant first, skipping a digit that has
@@ -171,7 +153,7 @@ void SortTaggedWords(std::vector<uint64_t>& words, std::vector<uint64_t>& spare,
                      int keyBits) {
   const size_t m = words.size();
   const int digits = (keyBits + kDigitBits - 1) / kDigitBits;
-  std::vector<std::array<uint32_t, kDigitValues>> counts(static_cast<size_t>(digits));
+  std::array<std::array<uint32_t, kDigitValues>, 8> counts{};
   for (const uint64_t w : words) {
     for (int d = 0; d < digits; ++d) {
       ++counts[d][(w >> (low + d * kDigitBits)) & (kDigitValues - 1)];
@@ -189,68 +171,152 @@ void SortTaggedWords(std::vector<uint64_t>& words, std::vector<uint64_t>& spare,
   }
 }
 
-// Sorts the m events at `part`, whose split digits are equal, into `home`. The lower key of
-// each event is tagged with its place in the part, the tagged words are radix sorted, and
-// the events follow their words. Keys of two groups, or too wide for a tag, go to std::sort.
+// Sorts the m events at `part`, whose top-group bits from `bits` up are equal. The lower
+// bits of each event are tagged with its place in the part, the tagged words are radix
+// sorted, and the events are gathered back in the order of their words.
 template <EventOrder Order>
-void SortPart(const CAutomationEvent* part, CAutomationEvent* home, int32_t m, const Plan& plan,
-              std::vector<uint64_t>& words, std::vector<uint64_t>& spare) {
+void SortPart(CAutomationEvent* part, int32_t m, int bits, const Plan& plan, PartRoom& room) {
   const int tagBits = std::bit_width(static_cast<uint32_t>(m));
-  if (m < kSmallPart || plan.groups.size() > 1 || plan.lowerBits + tagBits > 64) {
-    std::memcpy(static_cast<void*>(home), part, sizeof(CAutomationEvent) * static_cast<size_t>(m));
-    std::sort(home, home + m, EventKeyLess<Order>());
+  const uint64_t keyMask = LowBits(bits);
+  room.words.resize(static_cast<size_t>(m));
+  for (int32_t i = 0; i < m; ++i) {
+    room.words[i] = (plan.TopValue<Order>(part[i]) & keyMask) << tagBits | static_cast<uint32_t>(i);
+  }
+  SortTaggedWords(room.words, room.spare, tagBits, bits);
+  room.copy.assign(part, part + m);
+  const uint64_t tagMask = LowBits(tagBits);
+  for (int32_t i = 0; i < m; ++i) part[i] = room.copy[room.words[i] & tagMask];
+}
+
+// Moves every event into its bucket, in place: bucket v is [start[v], start[v + 1]).
+// Cycle leading as in an American flag sort, with the event at each bucket's next free
+// place held in `waiting`: the chain of moves then reads only that small table, and the
+// loads from the array run ahead of it instead of stalling it (with buckets of equal size
+// the free places alias in the cache, and each load would miss).
+template <typename DigitOf>
+void PermuteIntoBuckets(CAutomationEvent* events, const std::array<int32_t, kSplitValues + 1>& start,
+                        const DigitOf& digitOf) {
+  std::array<int32_t, kSplitValues> next;
+  std::array<CAutomationEvent, kSplitValues> waiting;
+  for (uint32_t v = 0; v < kSplitValues; ++v) {
+    next[v] = start[v];
+    if (next[v] < start[v + 1]) waiting[v] = events[next[v]];
+  }
+  const auto place = [&](uint32_t d, const CAutomationEvent& e) {
+    events[next[d]++] = e;
+    if (next[d] < start[d + 1]) waiting[d] = events[next[d]];
+  };
+  for (uint32_t v = 0; v < kSplitValues; ++v) {
+    while (next[v] < start[v + 1]) {
+      CAutomationEvent e = waiting[v];  // taken out: its place is the hole
+      uint32_t d = digitOf(e);
+      while (d != v) {
+        const CAutomationEvent displaced = waiting[d];
+        place(d, e);
+        e = displaced;
+        d = digitOf(e);
+      }
+      place(v, e);
+    }
+  }
+}
+
+// Sorts the m events at `events`, whose top-group bits from `bits` up are equal: splits them
+// in place by the next digit down until a part fits a tagged word sort.
+template <EventOrder Order>
+void SortRange(CAutomationEvent* events, int32_t m, int bits, const Plan& plan, PartRoom& room) {
+  if (m < 2) return;
+  const bool tagFits = bits + std::bit_width(static_cast<uint32_t>(m)) <= 64;
+  if (m < kSmallPart || bits == 0 || (!plan.OneGroup() && m <= kPartMax)) {
+    // Equal in the top group's bits above `bits`; the full comparison orders the rest.
+    if (plan.OneGroup() && bits == 0) return;  // every key equal
+    std::sort(events, events + m, EventKeyLess<Order>());
     return;
   }
-  words.resize(static_cast<size_t>(m));
-  for (int32_t i = 0; i < m; ++i) {
-    words[i] = plan.LowerKey<Order>(part[i]) << tagBits | static_cast<uint32_t>(i);
+  if (plan.OneGroup() && m <= kPartMax && tagFits) {
+    SortPart<Order>(events, m, bits, plan, room);
+    return;
   }
-  SortTaggedWords(words, spare, tagBits, plan.lowerBits);
-  const uint64_t tagMask = (uint64_t{1} << tagBits) - 1;
-  for (int32_t i = 0; i < m; ++i) home[i] = part[words[i] & tagMask];
+  const int shift = std::max(bits - kSplitBits, 0);
+  const uint64_t mask = LowBits(bits - shift);
+  const auto digitOf = [&](const CAutomationEvent& e) {
+    return static_cast<uint32_t>((plan.TopValue<Order>(e) >> shift) & mask);
+  };
+  std::array<int32_t, kSplitValues + 1> start{};
+  for (int32_t i = 0; i < m; ++i) ++start[digitOf(events[i]) + 1];
+  for (uint32_t v = 0; v < kSplitValues; ++v) start[v + 1] += start[v];
+  PermuteIntoBuckets(events, start, digitOf);
+  for (uint32_t v = 0; v < kSplitValues; ++v) {
+    SortRange<Order>(events + start[v], start[v + 1] - start[v], shift, plan, room);
+  }
 }
 
 template <EventOrder Order>
-void SplitAndSort(CAutomationEvent* events, CAutomationEvent* scratch, int32_t count,
-                  const Plan& plan) {
-  std::vector<uint32_t> sizes(size_t{1} << plan.splitBits);
-  for (int32_t i = 0; i < count; ++i) ++sizes[plan.split.Of<Order>(events[i], plan.groups.data())];
-  SpreadByDigit<Order>(events, scratch, count, plan, sizes);
-  std::vector<uint64_t> words;
-  std::vector<uint64_t> spare;
-  uint32_t first = 0;
-  for (const uint32_t size : sizes) {
-    SortPart<Order>(scratch + first, events + first, static_cast<int32_t>(size), plan, words,
-                    spare);
-    first += size;
-  }
+void RadixSort(CAutomationEvent* events, int32_t count, const KeyRange& range) {
+  const Plan plan = MakePlan(range);
+  PartRoom room;
+  SortRange<Order>(events, count, plan.Top().bits, plan, room);
 }
 
-// Uninitialised room for count events (the events are trivially copyable); null when the
-// memory cannot be had.
-std::unique_ptr<std::byte[]> ScratchFor(int32_t count) {
-  static_assert(alignof(CAutomationEvent) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
-  try {
-    return std::make_unique_for_overwrite<std::byte[]>(sizeof(CAutomationEvent) *
-                                                       static_cast<size_t>(count));
-  } catch (const std::bad_alloc&) {
-    return nullptr;
+template <EventOrder Order>
+void SortBy(CAutomationEvent* events, int32_t count);
+
+// Lifts out every event that is before the last one kept, sorts those apart and merges them
+// back from the end. False, with the events in some order, when too many had to be lifted.
+template <EventOrder Order>
+bool SortNearlyInOrder(CAutomationEvent* events, int32_t count) {
+  const EventKeyLess<Order> less;
+  // Room for the most that may be lifted, had before anything moves (untouched pages cost
+  // nothing); pushing then never reallocates.
+  std::vector<CAutomationEvent> lifted;
+  const size_t most = static_cast<size_t>(count / kLiftedShare);
+  lifted.reserve(most);
+  int32_t kept = 1;
+  for (int32_t i = 1; i < count; ++i) {
+    if (less(events[i], events[kept - 1])) {
+      if (lifted.size() == most) {
+        // Too many: put the lifted events back behind the kept ones and the rest.
+        std::memmove(static_cast<void*>(events + kept), events + i,
+                     sizeof(CAutomationEvent) * static_cast<size_t>(count - i));
+        std::copy(lifted.begin(), lifted.end(), events + kept + (count - i));
+        return false;
+      }
+      lifted.push_back(events[i]);
+    } else {
+      events[kept++] = events[i];
+    }
   }
+  SortBy<Order>(lifted.data(), static_cast<int32_t>(lifted.size()));
+  // Merge from the end: a lifted event equal to a kept one came after it, so it goes after.
+  int32_t out = count;
+  int32_t k = kept;
+  size_t l = lifted.size();
+  while (l > 0) {
+    if (k > 0 && less(lifted[l - 1], events[k - 1])) {
+      events[--out] = events[--k];
+    } else {
+      events[--out] = lifted[--l];
+    }
+  }
+  return true;
 }
 
 template <EventOrder Order>
 void SortBy(CAutomationEvent* events, int32_t count) {
-  if (count < 2) return;
-  if (count >= kSmallCount) {
-    const KeyRange range = RangeOf<Order>(events, count);
-    if (range.sorted) return;
-    if (const auto scratch = ScratchFor(count)) {
-      auto* room = reinterpret_cast<CAutomationEvent*>(scratch.get());
-      SplitAndSort<Order>(events, room, count, MakePlan(range, count));
+  if (count < kSmallCount) {
+    std::sort(events, events + count, EventKeyLess<Order>());
+    return;
+  }
+  const KeyRange range = RangeOf<Order>(events, count);
+  if (range.descents == 0) return;
+  try {
+    if (range.descents <= count / kFewDescentsShare && SortNearlyInOrder<Order>(events, count)) {
       return;
     }
+    RadixSort<Order>(events, count, range);
+  } catch (const std::bad_alloc&) {
+    std::sort(events, events + count, EventKeyLess<Order>());
   }
-  std::sort(events, events + count, EventKeyLess<Order>());
 }
 
 }  // namespace
