@@ -102,6 +102,7 @@ std::string SaveMixInto(CAutomationPackage& mix, const std::string& out, bool co
 
 std::string ReplaceFile(const std::string& out, const std::string& basis,
                         const std::function<bool(const std::string& temporary)>& save) {
+  platform::RemoveAbandonedTemporaries(out);
   const std::string temporary = platform::TemporaryNameBeside(out);
   platform::FileStatus status = platform::FileStatus::Ok();
   if (!basis.empty()) {

@@ -1,14 +1,19 @@
 #include "commonobjects/platform/File.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <memory>
 #include <cerrno>
+#include <string>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 namespace commonobjects::platform {
 
@@ -282,6 +287,7 @@ FileStatus WriteTemporary(const std::string& temporary, const std::string& path,
 }
 
 FileStatus WriteAtomically(const std::string& path, const void* data, size_t size) {
+  RemoveAbandonedTemporaries(path);
   std::string temporary = TemporaryNameBeside(path);
   bool created = false;
   FileStatus status = WriteTemporary(temporary, path, data, size, &created);
@@ -304,6 +310,48 @@ std::string FolderOf(const std::string& path) {
 std::string TemporaryNameBeside(const std::string& path) {
   static std::atomic<uint64_t> counter{0};
   return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+}
+
+namespace {
+
+// The process number in a temporary name "<name>.tmp-<pid>-<n>" after its prefix, or 0.
+pid_t WriterOfTemporary(const std::string& rest) {
+  const size_t dash = rest.find('-');
+  if (dash == 0 || dash == std::string::npos || dash + 1 == rest.size() || dash > 9) return 0;
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (i != dash && (rest[i] < '0' || rest[i] > '9')) return 0;
+  }
+  return static_cast<pid_t>(std::stol(rest.substr(0, dash)));
+}
+
+bool ProcessIsAlive(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
+bool HeldBySomeone(const std::string& path) {
+  Descriptor file(OpenRetrying(path, O_RDONLY));
+  return file.Get() < 0 || ::flock(file.Get(), LOCK_EX | LOCK_NB) != 0;
+}
+
+}  // namespace
+
+int RemoveAbandonedTemporaries(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  const size_t slash = path.rfind('/');
+  const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp-";
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+  if (!dir) return 0;
+  std::vector<std::string> abandoned;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string name = entry->d_name;
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    const pid_t writer = WriterOfTemporary(name.substr(prefix.size()));
+    if (writer <= 0 || writer == ::getpid() || ProcessIsAlive(writer)) continue;
+    abandoned.push_back(folder + "/" + name);
+  }
+  int removed = 0;
+  for (const std::string& file : abandoned) {
+    if (!HeldBySomeone(file) && ::unlink(file.c_str()) == 0) ++removed;
+  }
+  return removed;
 }
 
 FileStatus ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {

@@ -119,6 +119,12 @@ FileStatus SyncDirectory(const std::string& path);
 std::string FolderOf(const std::string& path);
 // A name for a temporary file beside `path`, unique in this process and among processes.
 std::string TemporaryNameBeside(const std::string& path);
+
+// Removes the temporary files beside `path` (named as TemporaryNameBeside names them) that a
+// process which has died left behind, say when it was killed in the middle of a save. A file
+// of a live process, or one that some process still holds exclusively, stays. Returns how many
+// were removed; failures to remove one are ignored (the next save tries again).
+int RemoveAbandonedTemporaries(const std::string& path);
 // Reads the whole file into *bytes (replacing what it held; on failure its contents are
 // unspecified).
 FileStatus ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes);

@@ -11,6 +11,7 @@ FileReplacement::FileReplacement(std::string path, std::string temporary)
 
 FileStatus FileReplacement::Begin(const std::string& path, std::unique_ptr<FileReplacement>* out,
                                   std::unique_ptr<RandomAccessFile>* file) {
+  RemoveAbandonedTemporaries(path);
   std::string temporary = TemporaryNameBeside(path);
   std::unique_ptr<RandomAccessFile> opened;
   FileStatus status = OpenRandomAccessFile(temporary, FileMode::kCreateAlways, FileShare::kExclusive, &opened);

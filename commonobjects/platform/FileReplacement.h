@@ -5,7 +5,9 @@
 // destructor removes the temporary file and the old file is untouched.
 //
 // The temporary file lies in the file's folder (so the rename stays on one file system),
-// is held exclusively, and takes an existing file's permissions. One thread per object.
+// is held exclusively, and takes an existing file's permissions. Temporary files that
+// earlier writers of the same file left when they died are removed first. One thread per
+// object.
 #pragma once
 
 #include <memory>
