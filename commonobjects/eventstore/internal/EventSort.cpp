@@ -4,10 +4,9 @@
 // 1. One pass finds each key's smallest and largest value (as an unsigned number that
 //    orders as the key does) and counts the places where an event is before its
 //    predecessor. None: done.
-// 2. Few such places (a recording with late arrivals): the events out of order are lifted
-//    out, leaving the rest in order, sorted apart and merged back from the end. When more
-//    than a few must be lifted (one early event far too late makes all the rest look out of
-//    order) they are put back and the full sort runs.
+// 2. Few such places (a recording with late arrivals, a small edit): the events out of
+//    place are lifted out, leaving the rest in order, sorted apart and merged back from the
+//    end. When more than a few must be lifted they are put back and the full sort runs.
 // 3. Each key shrinks to the bits that vary: key - smallest, bit_width(largest - smallest)
 //    bits. Keys are packed, least significant first, into 64-bit groups; a key that does
 //    not fit starts the next group. Packing keeps order because every packed key is below
@@ -17,7 +16,7 @@
 //    that sits in cache is split again by the next 8 bits. No copy of the whole array is
 //    made: first touches of fresh memory cost more than the sort itself on large arrays.
 // 5. Within a part, each event's remaining key bits are tagged with its place in the part;
-//    the tagged words get a least-significant-digit radix sort (8-bit passes, a digit with
+//    the tagged words get a least-significant-digit radix sort (11-bit passes, a digit with
 //    one value across the part skipped), and the events are gathered back in the order of
 //    their words. Keys of two groups, or too wide for a tag, sort their parts with
 //    std::sort instead.
@@ -38,12 +37,9 @@ namespace commonobjects::eventstore {
 namespace {
 
 constexpr int kKeys = 4;
-constexpr int kDigitBits = 8;
+constexpr int kDigitBits = 11;  // digits of the word sort within a part
 constexpr uint32_t kDigitValues = 1u << kDigitBits;
-#ifndef SPLIT_BITS
-#define SPLIT_BITS 4
-#endif
-constexpr int kSplitBits = SPLIT_BITS;
+constexpr int kSplitBits = 8;  // bits of each in-place split: 256 buckets
 constexpr uint32_t kSplitValues = 1u << kSplitBits;
 constexpr int32_t kPartMax = 1 << 16;  // a part of 1 MB of events sorts in cache
 constexpr int32_t kSmallCount = 512;   // below this std::sort is as quick
@@ -93,15 +89,23 @@ KeyRange RangeOf(const CAutomationEvent* events, int32_t count) {
 }
 
 // Which keys a 64-bit group holds and where: (key - min[k]) & mask[k], shifted by shift[k].
-// Keys outside the group have a mask of 0.
+// Keys outside the group have a mask of 0. A group that holds every key that varies needs
+// no masks: the sum of key << shift less the sum of min << shift is the same value (a key
+// that never varies adds as much as it takes away).
 struct Group {
   Keys min{};
   std::array<uint64_t, kKeys> mask{};
   std::array<int, kKeys> shift{};
   int bits = 0;
+  bool holdsAll = false;
+  uint64_t base = 0;  // sum of min << shift, when it holds all
 
   uint64_t ValueOf(const Keys& keys) const {
     uint64_t value = 0;
+    if (holdsAll) {
+      for (int k = 0; k < kKeys; ++k) value += uint64_t{keys[k]} << shift[k];
+      return value - base;
+    }
     for (int k = 0; k < kKeys; ++k) value |= ((keys[k] - min[k]) & mask[k]) << shift[k];
     return value;
   }
@@ -134,6 +138,11 @@ Plan MakePlan(const KeyRange& range) {
     group.shift[k] = group.bits;
     group.bits += width;
   }
+  if (plan.OneGroup()) {
+    Group& group = plan.groups[0];
+    group.holdsAll = true;
+    for (int k = 0; k < kKeys; ++k) group.base += uint64_t{range.min[k]} << group.shift[k];
+  }
   return plan;
 }
 
@@ -146,14 +155,14 @@ struct PartRoom {
   std::vector<CAutomationEvent> copy;
 };
 
-// Radix sort of words whose bits [low, 64) are the key and [0, low) carry an index:
-// stable 8-bit passes over the key bits, least significant first, skipping a digit that has
+// Radix sort of words whose bits [low, 64) are the key and [0, low) carry an index: stable
+// passes of kDigitBits over the key bits, least significant first, skipping a digit that has
 // one value in every word. The result ends in `words`.
 void SortTaggedWords(std::vector<uint64_t>& words, std::vector<uint64_t>& spare, int low,
                      int keyBits) {
   const size_t m = words.size();
   const int digits = (keyBits + kDigitBits - 1) / kDigitBits;
-  std::array<std::array<uint32_t, kDigitValues>, 8> counts{};
+  std::array<std::array<uint32_t, kDigitValues>, (64 + kDigitBits - 1) / kDigitBits> counts{};
   for (const uint64_t w : words) {
     for (int d = 0; d < digits; ++d) {
       ++counts[d][(w >> (low + d * kDigitBits)) & (kDigitValues - 1)];
@@ -194,8 +203,8 @@ void SortPart(CAutomationEvent* part, int32_t m, int bits, const Plan& plan, Par
 // loads from the array run ahead of it instead of stalling it (with buckets of equal size
 // the free places alias in the cache, and each load would miss).
 template <typename DigitOf>
-void PermuteIntoBuckets(CAutomationEvent* events, const std::array<int32_t, kSplitValues + 1>& start,
-                        const DigitOf& digitOf) {
+void PermuteIntoBuckets(CAutomationEvent* events,
+                        const std::array<int32_t, kSplitValues + 1>& start, const DigitOf& digitOf) {
   std::array<int32_t, kSplitValues> next;
   std::array<CAutomationEvent, kSplitValues> waiting;
   for (uint32_t v = 0; v < kSplitValues; ++v) {
@@ -261,8 +270,9 @@ void RadixSort(CAutomationEvent* events, int32_t count, const KeyRange& range) {
 template <EventOrder Order>
 void SortBy(CAutomationEvent* events, int32_t count);
 
-// Lifts out every event that is before the last one kept, sorts those apart and merges them
-// back from the end. False, with the events in some order, when too many had to be lifted.
+// Lifts out the events out of place (one that is before the last one kept, or that last one
+// when it alone is out of place), sorts those apart and merges them back from the end. False,
+// with the events in some order, when too many had to be lifted.
 template <EventOrder Order>
 bool SortNearlyInOrder(CAutomationEvent* events, int32_t count) {
   const EventKeyLess<Order> less;
@@ -281,13 +291,20 @@ bool SortNearlyInOrder(CAutomationEvent* events, int32_t count) {
         std::copy(lifted.begin(), lifted.end(), events + kept + (count - i));
         return false;
       }
-      lifted.push_back(events[i]);
+      if (kept == 1 || !less(events[i], events[kept - 2])) {
+        // The last one kept is the one out of place (early, far too late for its place):
+        // lift it and keep this one, or it would make every event after it look late.
+        lifted.push_back(events[kept - 1]);
+        events[kept - 1] = events[i];
+      } else {
+        lifted.push_back(events[i]);
+      }
     } else {
       events[kept++] = events[i];
     }
   }
   SortBy<Order>(lifted.data(), static_cast<int32_t>(lifted.size()));
-  // Merge from the end: a lifted event equal to a kept one came after it, so it goes after.
+  // Merge from the end, a lifted event after the kept ones equal to it.
   int32_t out = count;
   int32_t k = kept;
   size_t l = lifted.size();
