@@ -4,11 +4,10 @@ where a test needs known values: the table's figures and verdicts, rows whose be
 gone, failed benchmarks, and the README between its markers."""
 
 import copy
-import importlib.machinery
-import importlib.util
 import json
 import os
 import pathlib
+import runpy
 import subprocess
 import sys
 import tempfile
@@ -17,15 +16,7 @@ import unittest
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 SCRIPT = ROOT / "scripts" / "bench-report"
 SAMPLE = json.loads((ROOT / "testdata" / "bench" / "sample-run.json").read_text(encoding="utf-8"))
-
-def load_script():
-    loader = importlib.machinery.SourceFileLoader("bench_report", str(SCRIPT))
-    module = importlib.util.module_from_spec(importlib.util.spec_from_loader(loader.name, loader))
-    loader.exec_module(module)
-    return module
-
-
-ROWS = load_script().ROWS
+ROWS = runpy.run_path(str(SCRIPT))["ROWS"]
 
 SORT = "BM_Sort<CAutomationEventArray::SortByTime, EventOrder::TimePathProcControl>"
 
