@@ -5,7 +5,7 @@
 DEMO_CONFORM_ENV = COMMONOBJECTS_REGISTRY=$(CURDIR)/build/dev/demo-conform/no-registry.reg \
                    COMMONOBJECTS_ROOT=$(CURDIR)/build/dev/demo-conform/windows-drive
 
-.PHONY: demo test setup build build-asan test-asan build-tsan test-tsan bench fuzz clean
+.PHONY: demo test setup build build-asan test-asan build-tsan test-tsan bench bench-readme fuzz clean
 
 demo: build
 	./build/dev/cli/mixauto demo
@@ -39,9 +39,17 @@ build-tsan: setup
 test-tsan: build-tsan
 	ctest --preset tsan
 
+# The speed report: the benchmarks its table needs, one table of figures against their goals.
+# FILTER=regex runs only the rows it matches (make bench FILTER=sort). The run's figures stay
+# in BENCH_RUN, from which bench-readme writes the table into the README's speed section.
+BENCH_RUN = build/dev/bench/last-run.json
+
 bench: build
 	cmake --build --preset dev --target commonobjects_bench
-	./build/dev/bench/commonobjects_bench
+	./scripts/bench-report --bench build/dev/bench/commonobjects_bench --save $(BENCH_RUN) $(if $(FILTER),--filter '$(FILTER)')
+
+bench-readme:
+	./scripts/bench-report --json $(BENCH_RUN) --readme README.md
 
 fuzz: setup
 	./scripts/setup fuzz
