@@ -171,16 +171,22 @@ void RunSort(benchmark::State& state, const std::vector<CAutomationEvent>& sourc
 }
 
 // The recording in the full order of one sort, with every 100th event up to a thousand
-// places late: what a sort meets after a recording with late arrivals or a small edit.
+// places out of place, alternately late and early: what a sort meets after a recording with
+// late arrivals or a small edit.
 template <EventOrder Order>
 const std::vector<CAutomationEvent>& NearlyInOrder() {
   static const std::vector<CAutomationEvent> events = [] {
     std::vector<CAutomationEvent> v = RecordedMix();
     std::sort(v.begin(), v.end(), EventKeyLess<Order>());
     std::mt19937 rng(7);
-    for (size_t i = 1000; i < v.size(); i += 100) {
-      std::rotate(v.begin() + static_cast<std::ptrdiff_t>(i - rng() % 1000),
-                  v.begin() + static_cast<std::ptrdiff_t>(i), v.begin() + static_cast<std::ptrdiff_t>(i + 1));
+    const auto at = [&](size_t i) { return v.begin() + static_cast<std::ptrdiff_t>(i); };
+    for (size_t i = 1000; i + 1000 < v.size(); i += 100) {
+      const size_t places = rng() % 1000;
+      if (i % 200 == 0) {
+        std::rotate(at(i), at(i + 1), at(i + 1 + places));  // late
+      } else {
+        std::rotate(at(i - places), at(i), at(i + 1));  // early
+      }
     }
     return v;
   }();

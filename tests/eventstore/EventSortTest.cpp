@@ -67,9 +67,9 @@ const std::vector<std::pair<const char*, Generator>>& Families() {
                                       : Make(r, Uniform(r, 0, 1 << 20), Uniform(r, 0, 1999), 84, 9);
        }},
       {"ascending", [](std::mt19937& r, int32_t i) { return Make(r, i / 3 - 50, i % 7, 1, 1); }},
-      {"late arrivals", [](std::mt19937& r, int32_t i) {  // every 50th up to 1000 places late
-         const int32_t time = i % 50 == 0 ? std::max(0, i - Uniform(r, 1, 1000)) : i;
-         return Make(r, time, 3, 2, 2);
+      {"late and early", [](std::mt19937& r, int32_t i) {  // every 50th up to 1000 places off
+         const int32_t off = i % 100 == 0 ? -Uniform(r, 1, 1000) : i % 100 == 50 ? Uniform(r, 1, 1000) : 0;
+         return Make(r, i + off, 3, 2, 2);
        }},
       {"late giant first", [](std::mt19937& r, int32_t i) {
          return Make(r, i == 0 ? INT_MAX : i, i % 5, 1, 1);
