@@ -2,36 +2,31 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <utility>
 
 #include "commonobjects/console/ConsoleLayout.h"
 #include "commonobjects/console/FaderLayout.h"
-#include "commonobjects/platform/MemoryRegistryStore.h"
+#include "support/TestConsole.h"
 
 namespace {
 
-using commonobjects::platform::MemoryRegistryStore;
 using commonobjects::platform::RegistryValue;
-using commonobjects::platform::ScopedRegistryOverride;
 
 // Spelled as the hosts' installers spell it; key names ignore case.
 constexpr char kMain[] = "SOFTWARE\\QRX Tarn Tavmir\\Main";
 
 class ConsoleConfigurationTest : public ::testing::Test {
  protected:
-  ConsoleConfigurationTest() { CConsoleConfiguration::ResetForTesting(); }
-  ~ConsoleConfigurationTest() override { CConsoleConfiguration::ResetForTesting(); }
-
+  // Straight into the store, leaving what the configuration has already read: these tests
+  // say when it reads again.
   void Put(const char* name, const RegistryValue& value) {
-    store->SetValue(HKEY_LOCAL_MACHINE, kMain, name, value);
+    console.Store().SetValue(HKEY_LOCAL_MACHINE, kMain, name, value);
   }
   void Put(const char* name, int32_t number) {
     Put(name, RegistryValue::Dword(static_cast<uint32_t>(number)));
   }
 
-  std::shared_ptr<MemoryRegistryStore> store = std::make_shared<MemoryRegistryStore>();
-  ScopedRegistryOverride guard{store};
+  testsupport::TestConsole console;
 };
 
 TEST_F(ConsoleConfigurationTest, SettingsAreReadOnceUntilReset) {

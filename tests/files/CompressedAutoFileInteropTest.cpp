@@ -12,7 +12,8 @@
 
 #include "commonobjects/files/CompressedAutoFile.h"
 #include "commonobjects/files/internal/ChunkCodec.h"
-#include "commonobjects/platform/MemoryRegistryStore.h"
+#include "support/TempFolder.h"
+#include "support/TestConsole.h"
 
 namespace {
 
@@ -75,8 +76,7 @@ class CompressedAutoFileInteropTest : public testing::Test {
  protected:
   void SetUp() override {
     if (!fs::exists(kPython)) GTEST_SKIP() << kPython << " is not installed";
-    fs::create_directories(folder);
-    std::ofstream(folder / "autx.py") << kScript;
+    std::ofstream(folder.Path() / "autx.py") << kScript;
     std::mt19937 rng(11);
     for (size_t size : {600000, 1000, 1001, 0, 3000000}) {  // 3 chunks, raw, 1 chunk, empty, 12 chunks
       Bytes b(size);
@@ -84,28 +84,25 @@ class CompressedAutoFileInteropTest : public testing::Test {
       blocks.push_back(b);
     }
   }
-  void TearDown() override { fs::remove_all(folder); }
 
   int Python(const std::string& args) const {
-    const std::string command = "cd '" + folder.string() + "' && " + kPython + " autx.py " + args;
+    const std::string command = "cd '" + folder.Path().string() + "' && " + kPython + " autx.py " + args;
     return std::system(command.c_str());
   }
 
-  fs::path folder =
-      fs::temp_directory_path() / ("co-cauto-interop-" + std::to_string(std::random_device{}()));
+  testsupport::TempFolder folder{"co-cauto-interop"};
   std::vector<Bytes> blocks;
-  commonobjects::platform::ScopedRegistryOverride guard{
-      std::make_shared<commonobjects::platform::MemoryRegistryStore>()};
+  testsupport::TestConsole console;  // an empty registry: every setting has its default
 };
 
 TEST_F(CompressedAutoFileInteropTest, PythonAndWeDecodeEachOthersFilesToTheSameBytes) {
   std::string blockArgs;
   {
     CCompressedAutoFile ours;
-    ASSERT_TRUE(ours.OpenFile((folder / "ours.aut").string()));
+    ASSERT_TRUE(ours.OpenFile(folder.PathOf("ours.aut")));
     for (size_t i = 0; i < blocks.size(); ++i) {
       ours.WriteBlock(static_cast<int32_t>(i + 1), blocks[i].data(), blocks[i].size());
-      Save(folder / ("data-" + std::to_string(i + 1)), blocks[i]);
+      Save(folder.Path() / ("data-" + std::to_string(i + 1)), blocks[i]);
       blockArgs += " " + std::to_string(i + 1) + ":data-" + std::to_string(i + 1);
     }
     std::tie(ours.FrameRate, ours.CutAB, ours.MixPassA, ours.MixPassB, ours.EventCount, ours.PathsMode) =
@@ -114,12 +111,12 @@ TEST_F(CompressedAutoFileInteropTest, PythonAndWeDecodeEachOthersFilesToTheSameB
   }
   ASSERT_EQ(Python("decode ours.aut ."), 0);
   for (size_t i = 0; i < blocks.size(); ++i) {
-    EXPECT_EQ(Load(folder / ("block-" + std::to_string(i + 1) + ".bin")), blocks[i]) << "block " << i + 1;
+    EXPECT_EQ(Load(folder.Path() / ("block-" + std::to_string(i + 1) + ".bin")), blocks[i]) << "block " << i + 1;
   }
 
   ASSERT_EQ(Python("encode theirs.aut 30 5 1 2 37500 2" + blockArgs), 0);
   CCompressedAutoFile theirs;
-  ASSERT_TRUE(theirs.OpenFile((folder / "theirs.aut").string()));
+  ASSERT_TRUE(theirs.OpenFile(folder.PathOf("theirs.aut")));
   EXPECT_EQ(std::tuple(theirs.FrameRate, theirs.EventCount, theirs.PathsMode), std::tuple(30, 37500, 2));
   for (size_t i = 0; i < blocks.size(); ++i) {
     Bytes out(blocks[i].size());
@@ -128,10 +125,10 @@ TEST_F(CompressedAutoFileInteropTest, PythonAndWeDecodeEachOthersFilesToTheSameB
   }
   theirs.CloseFile();
   // One zlib makes one stream of the same bytes at level 1: then the two files are identical.
-  const Bytes version = Load(folder / "zlib.txt");
+  const Bytes version = Load(folder.Path() / "zlib.txt");
   if (std::string(ChunkCodecName()) == "zlib" &&
       std::string(version.begin(), version.end()) == zlibVersion()) {
-    EXPECT_TRUE(Load(folder / "ours.aut") == Load(folder / "theirs.aut"));
+    EXPECT_TRUE(Load(folder.Path() / "ours.aut") == Load(folder.Path() / "theirs.aut"));
   }
 }
 

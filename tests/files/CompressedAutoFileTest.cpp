@@ -4,27 +4,22 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <functional>
 #include <random>
 #include <tuple>
 #include <vector>
 
 #include "commonobjects/files/internal/ChunkCodec.h"
-#include "commonobjects/platform/MemoryRegistryStore.h"
 #include "support/FaultInjectingFile.h"
+#include "support/TempFolder.h"
+#include "support/TestConsole.h"
 
 namespace {
 
 using commonobjects::files::internal::ChunkCodecName;
 using commonobjects::platform::MemoryFile;
-using commonobjects::platform::MemoryRegistryStore;
-using commonobjects::platform::RegistryValue;
-using commonobjects::platform::ScopedRegistryOverride;
 using Bytes = std::vector<uint8_t>;
 using testsupport::FaultInjectingFile;
-
-constexpr char kServer[] = "SOFTWARE\\QRXTARN\\QENSERVER";
 
 uint32_t Le32(const Bytes& b, size_t at) {
   return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t{b[at + 3]} << 24;
@@ -44,9 +39,7 @@ Bytes Data(size_t n, uint32_t seed) {
 class CompressedAutoFileTest : public testing::Test {
  protected:
   CompressedAutoFileTest() { Set("CompressedAutoPauseMs", 0); }
-  void Set(const char* name, uint32_t v) {
-    store->SetValue(HKEY_LOCAL_MACHINE, kServer, name, RegistryValue::Dword(v));
-  }
+  void Set(const char* name, uint32_t v) { console.SetNumber(testsupport::kServerKey, name, v); }
   // Opens the object over the shared bytes.
   static void Open(CCompressedAutoFile& f, const std::shared_ptr<Bytes>& bytes) {
     ASSERT_TRUE(f.OpenFile(std::make_unique<MemoryFile>(bytes)));
@@ -67,8 +60,7 @@ class CompressedAutoFileTest : public testing::Test {
     return {f.ReadBlock(number, out.data(), out.size()), out};
   }
 
-  std::shared_ptr<MemoryRegistryStore> store = std::make_shared<MemoryRegistryStore>();
-  ScopedRegistryOverride guard{store};
+  testsupport::TestConsole console;
 };
 
 TEST_F(CompressedAutoFileTest, NewFileHoldsHeaderValuesSlotTableFillerThenBlocks) {
@@ -298,15 +290,14 @@ TEST_F(CompressedAutoFileTest, ArraysRoundTripAndMissingOrImpossibleBlocksLeaveT
 }
 
 TEST_F(CompressedAutoFileTest, RegistryTurnsCompressionOffAndMayOnlyShortenThePause) {
-  store = std::make_shared<MemoryRegistryStore>();
-  ScopedRegistryOverride local(store);
+  testsupport::TestConsole fresh;  // without the fixture's pause
   EXPECT_EQ(std::tuple(CCompressedAutoFile().Compress, CCompressedAutoFile().GetPauseMilliseconds()),
             std::tuple(true, 10));
   const std::tuple<uint32_t, uint32_t, bool, int32_t> cases[] = {
       {0, 3, false, 3}, {5, 50, true, 10}, {1, uint32_t(-4), true, 0}};
   for (const auto& [on, pause, compress, ms] : cases) {
-    Set("CompressedAuto", on);
-    Set("CompressedAutoPauseMs", pause);
+    fresh.SetNumber(testsupport::kServerKey, "CompressedAuto", on);
+    fresh.SetNumber(testsupport::kServerKey, "CompressedAutoPauseMs", pause);
     const CCompressedAutoFile f;
     EXPECT_EQ(std::tuple(f.Compress, f.GetPauseMilliseconds()), std::tuple(compress, ms))
         << on << "," << pause;
@@ -371,10 +362,8 @@ TEST_F(CompressedAutoFileTest, FailedOrTornWriteLeavesAFileWhoseListedBlocksRead
 }
 
 TEST_F(CompressedAutoFileTest, DiskFileIsHeldForOneWriterAndRecognisedByItsMagicInAnyCase) {
-  namespace fs = std::filesystem;
-  const fs::path folder = fs::temp_directory_path() / ("co-cauto-" + std::to_string(std::random_device{}()));
-  fs::create_directories(folder);
-  const std::string name = (folder / "mix.aut").string();
+  const testsupport::TempFolder folder("co-cauto");
+  const std::string name = folder.PathOf("mix.aut");
   EXPECT_FALSE(IsCompressedAutoFile(name));
   CCompressedAutoFile writer, second;
   ASSERT_TRUE(writer.OpenFile(name));
@@ -386,7 +375,6 @@ TEST_F(CompressedAutoFileTest, DiskFileIsHeldForOneWriterAndRecognisedByItsMagic
   EXPECT_TRUE(IsCompressedAutoFile(lower));
   MemoryFile shortFile(std::make_shared<Bytes>(Bytes{'A', 'U', 'T', 'X'}));
   EXPECT_FALSE(IsCompressedAutoFile(shortFile));
-  fs::remove_all(folder);
 }
 
 }  // namespace

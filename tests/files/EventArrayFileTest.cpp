@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,22 +13,19 @@
 #include <string>
 #include <vector>
 
-#include "commonobjects/console/ConsoleConfiguration.h"
 #include "commonobjects/eventstore/AutomationEventArray.h"
 #include "commonobjects/files/CompressedAutoFile.h"
 #include "commonobjects/platform/CompoundFile.h"
-#include "commonobjects/platform/MemoryRegistryStore.h"
 #include "commonobjects/platform/SystemTime.h"
 #include "commonobjects/platform/WindowMessages.h"
+#include "support/TempFolder.h"
+#include "support/TestConsole.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using commonobjects::platform::CompoundStorage;
 using commonobjects::platform::CompoundStream;
-using commonobjects::platform::MemoryRegistryStore;
-using commonobjects::platform::RegistryValue;
-using commonobjects::platform::ScopedRegistryOverride;
 using Bytes = std::vector<uint8_t>;
 using Streams = std::map<std::string, Bytes>;
 
@@ -65,28 +62,14 @@ Bytes FileBytes(const fs::path& path) {
 
 class EventArrayFileTest : public testing::Test {
  protected:
-  EventArrayFileTest() {
-    fs::create_directories(folder_);
-    UseMode(2);
-  }
-  ~EventArrayFileTest() override {
-    guard_.reset();
-    CConsoleConfiguration::ResetForTesting();
-    fs::remove_all(folder_);
-  }
+  EventArrayFileTest() { UseMode(2); }
 
   // A large console (type 2) whose "Max Paths Mode" is `mode`; arrays built afterwards use it.
   void UseMode(uint32_t mode) {
-    guard_.reset();
-    auto store = std::make_shared<MemoryRegistryStore>();
-    const char* key = "Software\\QRX Tarn Tavmir\\Main";
-    store->SetValue(HKEY_LOCAL_MACHINE, key, "TavmirConsoleType", RegistryValue::Dword(2));
-    store->SetValue(HKEY_LOCAL_MACHINE, key, "Max Paths Mode", RegistryValue::Dword(mode));
-    guard_ = std::make_unique<ScopedRegistryOverride>(store);
-    CConsoleConfiguration::ResetForTesting();
+    console_.emplace(2, static_cast<int32_t>(mode));
   }
 
-  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+  std::string Path(const std::string& name) const { return folder_.PathOf(name); }
 
   static CAutomationEventArray Sample() {
     CAutomationEventArray a;
@@ -124,10 +107,8 @@ class EventArrayFileTest : public testing::Test {
     return bytes;
   }
 
-  fs::path folder_ = fs::temp_directory_path() /
-                     ("event-array-file-" + std::to_string(::getpid()) + "-" +
-                      testing::UnitTest::GetInstance()->current_test_info()->name());
-  std::unique_ptr<ScopedRegistryOverride> guard_;
+  testsupport::TempFolder folder_{"event-array-file"};
+  std::optional<testsupport::TestConsole> console_;
 };
 
 TEST_F(EventArrayFileTest, EveryFieldSurvivesARoundTripWithinThePathWidthOfEachMode) {
@@ -410,11 +391,11 @@ TEST_F(EventArrayFileTest, WindowsNamesLiveOnTheWindowsDrive) {
   struct ScopedRoot {
     explicit ScopedRoot(const fs::path& root) { setenv("COMMONOBJECTS_ROOT", root.c_str(), 1); }
     ~ScopedRoot() { unsetenv("COMMONOBJECTS_ROOT"); }
-  } root(folder_);
-  fs::create_directories(folder_ / "Mixes");
+  } root(folder_.Path());
+  fs::create_directories(folder_.Path() / "Mixes");
   const CAutomationEventArray a = Sample();
   EXPECT_EQ(a.Save("C:\\Mixes\\reel 1.mix"), 1);
-  EXPECT_TRUE(fs::exists(folder_ / "Mixes" / "reel 1.mix"));
+  EXPECT_TRUE(fs::exists(folder_.Path() / "Mixes" / "reel 1.mix"));
   CAutomationEventArray loaded;
   EXPECT_EQ(loaded.Load("c:/Mixes/reel 1.mix"), 1);
   EXPECT_EQ(Events(loaded), Events(a));

@@ -1,6 +1,5 @@
 // mixauto registry, run as a user runs it, on a registry file of its own.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -8,6 +7,7 @@
 #include <string>
 
 #include "support/RunTool.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -17,22 +17,13 @@ using CommandResult = testsupport::ToolResult;  // output holds stdout and stder
 
 class RegistryCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("registry-command-" + std::to_string(::getpid()) + "-" +
-                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    registry_ = (folder_ / "registry.reg").string();
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
   CommandResult Run(const std::string& arguments) const {
     return testsupport::RunTool("COMMONOBJECTS_REGISTRY='" + registry_ + "' '" + MIXAUTO_PATH + "' registry " +
                                 arguments + " 2>&1");
   }
 
-  fs::path folder_;
-  std::string registry_;
+  testsupport::TempFolder folder_{"registry-command"};
+  std::string registry_ = folder_.PathOf("registry.reg");
 };
 
 std::string ReadFile(const fs::path& path) {
@@ -70,7 +61,7 @@ TEST_F(RegistryCommandTest, ImportOfAConsoleExportThenExportGivesTheSameBytes) {
   const fs::path sample = fs::path(COMMONOBJECTS_SOURCE_DIR) / "testdata/registry/console-machine-export.reg";
   const CommandResult import = Run("import '" + sample.string() + "'");
   EXPECT_EQ(import.status, 0) << import.output;
-  const fs::path exported = folder_ / "exported.reg";
+  const fs::path exported = folder_.PathOf("exported.reg");
   EXPECT_EQ(Run("export '" + exported.string() + "'").status, 0);
   EXPECT_EQ(ReadFile(exported), ReadFile(sample));
 }

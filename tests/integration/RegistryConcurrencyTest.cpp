@@ -3,10 +3,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <string>
 
 #include "commonobjects/platform/RegFileStore.h"
+#include "support/TempFolder.h"
 
 namespace commonobjects::platform {
 namespace {
@@ -29,9 +29,8 @@ constexpr const char* kKey = "SOFTWARE\\QRX Tarn Tavmir\\Concurrency";
 }
 
 TEST(RegistryConcurrencyTest, TwoProcessesSettingTwoHundredValuesEachLeaveAllFourHundred) {
-  const auto folder = std::filesystem::temp_directory_path() / ("registry-concurrency-" + std::to_string(::getpid()));
-  std::filesystem::remove_all(folder);
-  const std::string file = (folder / "registry.reg").string();
+  const testsupport::TempFolder folder("registry-concurrency");
+  const std::string file = folder.PathOf("settings/registry.reg");  // the writers make its folder too
   int start[2];
   ASSERT_EQ(::pipe(start), 0);
   pid_t children[2];
@@ -63,7 +62,6 @@ TEST(RegistryConcurrencyTest, TwoProcessesSettingTwoHundredValuesEachLeaveAllFou
       EXPECT_EQ(*value, RegistryValue::Dword(static_cast<std::uint32_t>(writer * 1000 + i)));
     }
   }
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

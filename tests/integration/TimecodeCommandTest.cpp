@@ -1,12 +1,12 @@
 // mixauto timecode, run as a user runs it, on a registry file of its own.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "support/RunTool.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -29,7 +29,8 @@ std::string RowOf(const std::string& output, const std::string& time) {
 }
 
 TEST(TimecodeCommandTest, ConvertsEachFormUnderTheRegistrySettingsAndNamesABadTime) {
-  const fs::path registry = fs::temp_directory_path() / ("timecode-command-" + std::to_string(::getpid()) + ".reg");
+  const testsupport::TempFolder folder("timecode-command");
+  const fs::path registry = folder.PathOf("registry.reg");
   std::ofstream(registry) << "Windows Registry Editor Version 5.00\n\n"
                              "[HKEY_CURRENT_USER\\SOFTWARE\\QRXTARN\\QRX Tarn Tavmir\\Timecode]\n"
                              "\"TavmirTimcodeRate\"=dword:00000003\n";
@@ -44,7 +45,6 @@ TEST(TimecodeCommandTest, ConvertsEachFormUnderTheRegistrySettingsAndNamesABadTi
   const auto [badStatus, badOutput] = RunTimecode(registry, "01:00:10:30");
   EXPECT_EQ(badStatus, 1);
   EXPECT_NE(badOutput.find("\"01:00:10:30\": frames must be 0 to 29"), std::string::npos) << badOutput;
-  fs::remove(registry);
 }
 
 }  // namespace

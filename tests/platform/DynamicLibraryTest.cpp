@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 
 #include "commonobjects/platform/WindowsDrive.h"
+#include "support/TempFolder.h"
 
 namespace commonobjects::platform {
 namespace {
@@ -34,11 +34,10 @@ TEST(DynamicLibraryTest, DllNameLoadsTheSharedObjectBesideItOrFailsWithTheLoader
 
   DynamicLibrary zlib("libz.so.1");
   ASSERT_TRUE(zlib.IsLoaded()) << zlib.Error();
-  fs::path folder = fs::temp_directory_path() / ("co-dl-" + std::to_string(std::random_device{}()));
-  fs::create_directories(folder);
-  fs::copy_file(zlib.LoadedPath(), folder / "libRemoteStub.so");
+  const testsupport::TempFolder folder("co-dl");
+  fs::copy_file(zlib.LoadedPath(), folder.PathOf("libRemoteStub.so"));
 
-  DynamicLibrary stub((folder / "RemoteStub.dll").string());
+  DynamicLibrary stub(folder.PathOf("RemoteStub.dll"));
   ASSERT_TRUE(stub.IsLoaded()) << stub.Error();
   EXPECT_EQ(fs::path(stub.LoadedPath()).filename(), "libRemoteStub.so");
   auto version = stub.Function<const char* (*)()>("zlibVersion");
@@ -50,7 +49,6 @@ TEST(DynamicLibraryTest, DllNameLoadsTheSharedObjectBesideItOrFailsWithTheLoader
 
   DynamicLibrary moved = std::move(stub);
   EXPECT_NE(moved.Symbol("zlibVersion"), nullptr);
-  fs::remove_all(folder);
 }
 
 }  // namespace

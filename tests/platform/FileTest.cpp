@@ -4,7 +4,9 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <random>
+#include <string>
+
+#include "support/TempFolder.h"
 
 namespace commonobjects::platform {
 namespace {
@@ -13,19 +15,14 @@ namespace fs = std::filesystem;
 
 class FileTest : public testing::Test {
  protected:
-  FileTest() : folder_(fs::temp_directory_path() / ("co-file-" + std::to_string(std::random_device{}()))) {
-    fs::create_directories(folder_);
-  }
-  ~FileTest() override { fs::remove_all(folder_); }
-
-  std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+  std::string PathOf(const std::string& name) const { return folder_.PathOf(name); }
   std::string Contents(const std::string& name) const {
     std::string text = "(unreadable)";
     ReadWholeFile(PathOf(name), &text);
     return text;
   }
 
-  fs::path folder_;
+  testsupport::TempFolder folder_{"co-file"};
 };
 
 TEST_F(FileTest, OpenModesFindCreateOrEmptyAsTheirWindowsCounterparts) {
@@ -46,7 +43,7 @@ TEST_F(FileTest, OpenModesFindCreateOrEmptyAsTheirWindowsCounterparts) {
     EXPECT_EQ(status.message.find(PathOf(name)) != std::string::npos, !status.IsOk()) << status.message;
   }
   File folder;
-  EXPECT_EQ(folder.Open(folder_.string(), FileMode::kRead).code, FileStatus::kAccessDenied);
+  EXPECT_EQ(folder.Open(folder_.Path().string(), FileMode::kRead).code, FileStatus::kAccessDenied);
 }
 
 TEST_F(FileTest, ReadWriteSeekAndSizeFollowThePosition) {
@@ -123,7 +120,7 @@ TEST_F(FileTest, AtomicWriteReplacesWholeFilesKeepsPermissionsAndLeavesNoTempora
   EXPECT_FALSE(WriteFileAtomically(PathOf("folder"), "x").IsOk());  // a folder is never replaced
   EXPECT_TRUE(fs::is_directory(PathOf("folder")));
   EXPECT_EQ(WriteFileAtomically(PathOf("none/f"), "x").code, FileStatus::kNotFound);
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 2);  // data, folder
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_.Path()), fs::directory_iterator()), 2);  // data, folder
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +9,9 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "support/TempFolder.h"
 
 namespace commonobjects::platform {
 namespace {
@@ -25,31 +27,22 @@ void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(p
 
 class RegFileStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("regfilestore-" + std::to_string(::getpid()) + "-" +
-                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    file_ = (folder_ / "registry.reg").string();
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
   // Names in the folder other than the registry file and its lock file.
   std::vector<std::string> Leftovers() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder_)) {
+    for (const auto& entry : fs::directory_iterator(folder_.Path())) {
       const std::string name = entry.path().filename().string();
       if (name != "registry.reg" && name != "registry.reg.lock") names.push_back(name);
     }
     return names;
   }
 
-  fs::path folder_;
-  std::string file_;
+  testsupport::TempFolder folder_{"regfilestore"};
+  std::string file_ = folder_.PathOf("registry.reg");
 };
 
 TEST_F(RegFileStoreTest, MissingFileIsEmptyAndTheFirstWriteCreatesFolderAndRegeditFile) {
-  const std::string nested = (folder_ / "new" / "folder" / "registry.reg").string();
+  const std::string nested = folder_.PathOf("new/folder/registry.reg");
   RegFileStore store(nested);
   EXPECT_FALSE(store.KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE"));
   EXPECT_FALSE(store.ParseError().has_value());

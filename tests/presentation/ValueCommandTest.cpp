@@ -1,12 +1,12 @@
 // mixauto value, run as a user runs it, on a registry file of its own.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "support/RunTool.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -20,9 +20,8 @@ testsupport::ToolResult RunValue(const fs::path& registry, const std::string& ar
 }
 
 TEST(ValueCommandTest, ConvertsBothWaysUnderTheConsoleTypeAndExplainsFailures) {
-  const fs::path registry =
-      fs::temp_directory_path() / ("value-command-" + std::to_string(::getpid()) + ".reg");
-  fs::remove(registry);
+  const testsupport::TempFolder folder("value-command");
+  const fs::path registry = folder.PathOf("registry.reg");
   const struct {
     int consoleType;  // 0: no registry file (type 3)
     const char* arguments;
@@ -51,7 +50,6 @@ TEST(ValueCommandTest, ConvertsBothWaysUnderTheConsoleTypeAndExplainsFailures) {
       EXPECT_NE(output.find(line), std::string::npos) << c.arguments << "\n" << output;
     }
   }
-  fs::remove(registry);
 }
 
 }  // namespace

@@ -2,27 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <tuple>
 
-#include "commonobjects/platform/MemoryRegistryStore.h"
+#include "support/TestConsole.h"
 
 namespace {
 
-using commonobjects::platform::MemoryRegistryStore;
 using commonobjects::platform::RegistryValue;
-using commonobjects::platform::ScopedRegistryOverride;
-
-constexpr char kServer[] = "SOFTWARE\\QRXTARN\\QENSERVER";
+using testsupport::kServerKey;
 
 class LinkSettingsTest : public ::testing::Test {
  protected:
-  void Put(const char* name, uint32_t number) {
-    store->SetValue(HKEY_LOCAL_MACHINE, kServer, name, RegistryValue::Dword(number));
-  }
+  void Put(const char* name, uint32_t number) { console.SetNumber(kServerKey, name, number); }
 
-  std::shared_ptr<MemoryRegistryStore> store = std::make_shared<MemoryRegistryStore>();
-  ScopedRegistryOverride guard{store};
+  testsupport::TestConsole console;
 };
 
 TEST_F(LinkSettingsTest, EmptyRegistryGivesDefaultsAndWritesVersionOne) {
@@ -31,7 +24,7 @@ TEST_F(LinkSettingsTest, EmptyRegistryGivesDefaultsAndWritesVersionOne) {
   EXPECT_EQ(std::tuple(s.LinkType[2], s.LinkLoopback[2], s.LinkNumber[2]), std::tuple(1, true, 2));
   EXPECT_EQ(std::tuple(s.LinkType[11], s.LinkLoopback[11], s.LinkNumber[11]),
             std::tuple(1, true, 11));
-  EXPECT_EQ(store->QueryValue(HKEY_LOCAL_MACHINE, kServer, "Version"), RegistryValue::Dword(1));
+  EXPECT_EQ(console.Store().QueryValue(HKEY_LOCAL_MACHINE, kServerKey, "Version"), RegistryValue::Dword(1));
 }
 
 TEST_F(LinkSettingsTest, OlderNamesAreReadOnceThenNumberedNamesOnly) {

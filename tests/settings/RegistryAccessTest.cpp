@@ -3,26 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <memory>
+#include <string>
 
-#include "commonobjects/platform/MemoryRegistryStore.h"
+#include "support/TestConsole.h"
 
 namespace {
 
-using commonobjects::platform::MemoryRegistryStore;
 using commonobjects::platform::RegistryValue;
-using commonobjects::platform::ScopedRegistryOverride;
 
-constexpr char kKey[] = "SOFTWARE\\QRXTARN\\QENSERVER";
+constexpr const char* kKey = testsupport::kServerKey;
 
 class RegistryAccessTest : public ::testing::Test {
  protected:
-  void Put(const char* name, const RegistryValue& value) {
-    store->SetValue(HKEY_LOCAL_MACHINE, kKey, name, value);
-  }
+  void Put(const char* name, const RegistryValue& value) { console.Set(kKey, name, value); }
 
-  std::shared_ptr<MemoryRegistryStore> store = std::make_shared<MemoryRegistryStore>();
-  ScopedRegistryOverride guard{store};
+  testsupport::TestConsole console;
+  commonobjects::platform::MemoryRegistryStore& store = console.Store();
   CRegistryAccess registry;
 };
 
@@ -69,14 +65,14 @@ TEST_F(RegistryAccessTest, WritesCreateKeysUnderTheChosenRootOnly) {
   registry.SetRoot(HKEY_CURRENT_USER);
   EXPECT_EQ(registry.WriteString(key, "Name", std::string("Mix\0tail", 8)), 1);
   EXPECT_EQ(registry.WriteNumber(key, "Count", -2), 1);
-  EXPECT_EQ(store->QueryValue(HKEY_CURRENT_USER, key, "Name"), RegistryValue::String("Mix"));
-  EXPECT_EQ(store->QueryValue(HKEY_CURRENT_USER, key, "Count"), RegistryValue::Dword(0xFFFFFFFEu));
-  EXPECT_FALSE(store->KeyExists(HKEY_LOCAL_MACHINE, key));
+  EXPECT_EQ(store.QueryValue(HKEY_CURRENT_USER, key, "Name"), RegistryValue::String("Mix"));
+  EXPECT_EQ(store.QueryValue(HKEY_CURRENT_USER, key, "Count"), RegistryValue::Dword(0xFFFFFFFEu));
+  EXPECT_FALSE(store.KeyExists(HKEY_LOCAL_MACHINE, key));
 
-  store->SetReadOnly(true);
+  store.SetReadOnly(true);
   EXPECT_EQ(registry.WriteString(key, "Name", "x"), 0);
   EXPECT_EQ(registry.WriteNumber(key, "Count", 1), 0);
-  EXPECT_EQ(store->QueryValue(HKEY_CURRENT_USER, key, "Count"), RegistryValue::Dword(0xFFFFFFFEu));
+  EXPECT_EQ(store.QueryValue(HKEY_CURRENT_USER, key, "Count"), RegistryValue::Dword(0xFFFFFFFEu));
 }
 
 }  // namespace
