@@ -1,14 +1,13 @@
 // SortEvents: a radix sort over packed keys that works in place, with a fast path for
 // events that are nearly in order already.
 //
-// 1. One pass finds each key's smallest and largest value (as an unsigned number that
-//    orders as the key does) and counts the places where an event is before its
-//    predecessor. None: done.
+// 1. One pass counts the places where an event is before its predecessor. None: done.
 // 2. Few such places (a recording with late arrivals, a small edit): the events out of
 //    place are lifted out, leaving the rest in order, sorted apart and merged back from the
 //    end. When more than a few must be lifted they are put back and the full sort runs.
-// 3. Each key shrinks to the bits that vary: key - smallest, bit_width(largest - smallest)
-//    bits. Keys are packed, least significant first, into 64-bit groups; a key that does
+// 3. One more pass finds each key's smallest and largest value (as an unsigned number that
+//    orders as the key does), and each key shrinks to the bits that vary: key - smallest,
+//    bit_width(largest - smallest) bits. Keys are packed, least significant first, into 64-bit groups; a key that does
 //    not fit starts the next group. Packing keeps order because every packed key is below
 //    2^width and a more significant key sits in higher bits (or a higher group).
 // 4. The events are permuted in place into buckets by the top 8 bits of the top group
@@ -67,25 +66,29 @@ Keys KeysOf(const CAutomationEvent& e) {
 struct KeyRange {
   Keys min;
   Keys max;
-  int32_t descents = 0;  // events before their predecessor
 };
 
 template <EventOrder Order>
 KeyRange RangeOf(const CAutomationEvent* events, int32_t count) {
   KeyRange range;
   range.min = range.max = KeysOf<Order>(events[0]);
-  const EventKeyLess<Order> less;
-  int32_t descents = 0;
   for (int32_t i = 1; i < count; ++i) {
     const Keys keys = KeysOf<Order>(events[i]);
     for (int k = 0; k < kKeys; ++k) {
       range.min[k] = std::min(range.min[k], keys[k]);
       range.max[k] = std::max(range.max[k], keys[k]);
     }
-    descents += less(events[i], events[i - 1]) ? 1 : 0;
   }
-  range.descents = descents;
   return range;
+}
+
+// How many events are before their predecessor.
+template <EventOrder Order>
+int32_t DescentsOf(const CAutomationEvent* events, int32_t count) {
+  const EventKeyLess<Order> less;
+  int32_t descents = 0;
+  for (int32_t i = 1; i < count; ++i) descents += less(events[i], events[i - 1]) ? 1 : 0;
+  return descents;
 }
 
 // Which keys a 64-bit group holds and where: (key - min[k]) & mask[k], shifted by shift[k].
@@ -324,13 +327,11 @@ void SortBy(CAutomationEvent* events, int32_t count) {
     std::sort(events, events + count, EventKeyLess<Order>());
     return;
   }
-  const KeyRange range = RangeOf<Order>(events, count);
-  if (range.descents == 0) return;
+  const int32_t descents = DescentsOf<Order>(events, count);
+  if (descents == 0) return;
   try {
-    if (range.descents <= count / kFewDescentsShare && SortNearlyInOrder<Order>(events, count)) {
-      return;
-    }
-    RadixSort<Order>(events, count, range);
+    if (descents <= count / kFewDescentsShare && SortNearlyInOrder<Order>(events, count)) return;
+    RadixSort<Order>(events, count, RangeOf<Order>(events, count));
   } catch (const std::bad_alloc&) {
     std::sort(events, events + count, EventKeyLess<Order>());
   }
