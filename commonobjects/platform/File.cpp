@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <memory>
 #include <cerrno>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <utility>
