@@ -295,8 +295,8 @@ bool SortNearlyInOrder(CAutomationEvent* events, int32_t count) {
         return false;
       }
       if (kept == 1 || !less(events[i], events[kept - 2])) {
-        // The last one kept is the one out of place (early, far too late for its place):
-        // lift it and keep this one, or it would make every event after it look late.
+        // The last one kept is the one out of place (it belongs further on): lift it and
+        // keep this one, or it would make every event after it look out of place.
         lifted.push_back(events[kept - 1]);
         events[kept - 1] = events[i];
       } else {
