@@ -76,12 +76,14 @@ struct DecodedText {
   std::size_t unmapped = 0;
   int firstUnmappedLine = 0;
   int line = 1;
+  bool afterCr = false;  // the last character was a CR (a following LF ends no new line)
 
   void Append(char32_t c) {
     const auto byte = ToWindows1252(c);
     text += byte.value_or('?');
     if (!byte && unmapped++ == 0) firstUnmappedLine = line;
-    if (c == '\n') ++line;
+    if (c == '\r' || (c == '\n' && !afterCr)) ++line;
+    afterCr = c == '\r';
   }
 };
 
@@ -112,6 +114,14 @@ std::optional<RegFileError> DecodeUtf8(std::string_view bytes, DecodedText& out)
   return std::nullopt;
 }
 
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The bytes from the first that is not a blank (the header may be indented).
+std::string_view AfterBlanks(std::string_view bytes) {
+  while (!bytes.empty() && IsBlank(bytes.front())) bytes.remove_prefix(1);
+  return bytes;
+}
+
 // Chooses the encoding by byte-order mark, else by header, and decodes.
 std::optional<RegFileError> Decode(std::string_view bytes, DecodedText& out) {
   if (bytes.starts_with(kUtf16LeBom)) return DecodeUtf16Le(bytes.substr(2), out);
@@ -120,7 +130,7 @@ std::optional<RegFileError> Decode(std::string_view bytes, DecodedText& out) {
     out.encoding = RegFileEncoding::kUtf8WithBom;
     return DecodeUtf8(bytes.substr(3), out);
   }
-  if (bytes.starts_with(kRegedit4Header)) {
+  if (AfterBlanks(bytes).starts_with(kRegedit4Header)) {
     out.encoding = RegFileEncoding::kWindows1252;
     out.text = bytes;
     return std::nullopt;
@@ -128,14 +138,12 @@ std::optional<RegFileError> Decode(std::string_view bytes, DecodedText& out) {
   if (bytes.size() >= 2 && bytes[0] != 0 && bytes[1] == 0) {
     return RegFileError{1, "UTF-16 file without a byte-order mark"};
   }
-  if (!bytes.starts_with(kVersion5Header)) return RegFileError{1, kMissingHeader};
+  if (!AfterBlanks(bytes).starts_with(kVersion5Header)) return RegFileError{1, kMissingHeader};
   out.encoding = RegFileEncoding::kUtf8;
   return DecodeUtf8(bytes, out);
 }
 
 // ---- Parsing lines -----------------------------------------------------------------
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view TrimLeft(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -152,6 +160,9 @@ bool RestIsBlank(std::string_view rest) {
   rest = TrimLeft(rest);
   return rest.empty() || rest.front() == ';';
 }
+
+// A line (without its leading blanks) that says nothing: empty, or a `;` or `#` comment.
+bool IsEmptyOrComment(std::string_view line) { return line.empty() || line.front() == ';' || line.front() == '#'; }
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -179,16 +190,18 @@ bool TakePrefixIgnoringCase(std::string_view& s, std::string_view prefix) {
   return true;
 }
 
+// Lines end at CR LF, LF or CR alone. crlf: the file's first line end is not a lone LF (a
+// file of lone CRs is written back with CR LF, as regedit writes).
 std::vector<std::string_view> SplitLines(std::string_view text, bool& crlf) {
   std::vector<std::string_view> lines;
-  const std::size_t firstBreak = text.find('\n');
-  crlf = firstBreak == std::string_view::npos || (firstBreak > 0 && text[firstBreak - 1] == '\r');
+  const std::size_t firstBreak = text.find_first_of("\r\n");
+  crlf = firstBreak == std::string_view::npos || text[firstBreak] == '\r';
   while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    const std::size_t end = text.find_first_of("\r\n");
+    lines.push_back(text.substr(0, end));
+    if (end == std::string_view::npos) break;
+    const bool pair = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+    text.remove_prefix(end + (pair ? 2 : 1));
   }
   return lines;
 }
@@ -218,7 +231,7 @@ class Parser {
   }
 
   bool ParseHeader() {
-    const std::string_view first = lines_.empty() ? std::string_view() : TrimRight(lines_[0]);
+    const std::string_view first = lines_.empty() ? std::string_view() : TrimRight(TrimLeft(lines_[0]));
     if (first == kVersion5Header) {
       out_.style.header = RegFileHeader::kVersion5;
     } else if (first == kRegedit4Header) {
@@ -231,10 +244,10 @@ class Parser {
 
   bool ParseLine(std::string_view line) {
     if (line.find('\0') != std::string_view::npos) return Fail("NUL character in the text");
-    if (line.empty() || line.front() == ';') return true;
+    if (IsEmptyOrComment(line)) return true;
     if (line.front() == '[') return ParseSection(line);
     if (line.front() == '"' || line.front() == '@') return ParseValueLine(line);
-    return Fail("expected a [key] section, a \"name\"= or @= value line, or a ; comment");
+    return Fail("expected a [key] section, a \"name\"= or @= value line, or a ; or # comment");
   }
 
   bool ParseSection(std::string_view line) {
@@ -305,6 +318,7 @@ class Parser {
       return RequireBlankRest(data, "closing quote");
     }
     if (TakePrefixIgnoringCase(data, "dword:")) {
+      data = TrimLeft(data);
       const auto number = TakeHex(data, 8);
       if (!number) return Fail("dword: needs 1 to 8 hex digits");
       edit.value = RegistryValue::Dword(*number);
@@ -329,8 +343,10 @@ class Parser {
   // Where a hex byte list stands: at its start, after a byte, or after a comma.
   enum class HexState { kStart, kAfterByte, kAfterComma };
 
-  // Comma-separated bytes of one or two hex digits; a line ending in `\` continues on the
-  // next. Errors name the line where they are.
+  // Comma-separated bytes of one or two hex digits, perhaps with a comma after the last.
+  // A `\` after a comma (or alone after the type) continues the data on the next line that
+  // is not blank or a `;` comment, and that line starts with a byte; the data ends with the
+  // file. Errors name the line where they are.
   bool TakeHexBytes(std::string_view segment, std::vector<std::uint8_t>& bytes) {
     HexState state = HexState::kStart;
     for (;;) {
@@ -338,11 +354,31 @@ class Parser {
       const bool continues = !segment.empty() && segment.back() == '\\';
       if (continues) segment.remove_suffix(1);
       if (!TakeHexSegment(TrimLeft(segment), bytes, state)) return false;
-      if (!continues) break;
-      if (index_ + 1 == lines_.size()) return Fail("hex data continues with '\\' past the end of the file");
-      segment = TrimLeft(lines_[++index_]);
+      if (!continues) return true;
+      if (state == HexState::kAfterByte) return Fail("expected ',' before the '\\' that continues the hex data");
+      switch (NextHexLine(segment)) {
+        case NextLine::kFound: break;
+        case NextLine::kEndOfFile: return true;
+        case NextLine::kMalformed: return false;
+      }
     }
-    return state != HexState::kAfterComma || Fail("expected a hex byte after the last ','");
+  }
+
+  enum class NextLine { kFound, kEndOfFile, kMalformed };
+
+  // The next line of continued hex data, past blank and `;` comment lines, into segment.
+  NextLine NextHexLine(std::string_view& segment) {
+    while (index_ + 1 < lines_.size()) {
+      const std::string_view line = TrimLeft(lines_[++index_]);
+      if (line.empty() || line.front() == ';') continue;
+      if (HexDigit(line.front()) < 0) {
+        Fail("a continued line of hex data must start with a hex byte, not \"" + std::string(line.substr(0, 8)) + "\"");
+        return NextLine::kMalformed;
+      }
+      segment = line;
+      return NextLine::kFound;
+    }
+    return NextLine::kEndOfFile;
   }
 
   bool TakeHexSegment(std::string_view s, std::vector<std::uint8_t>& bytes, HexState& state) {

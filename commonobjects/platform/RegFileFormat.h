@@ -3,9 +3,17 @@
 // A file is a header line ("Windows Registry Editor Version 5.00" or "REGEDIT4"), then
 // `[ROOT\key]` sections holding value lines: `"Name"="text"`, `"Name"=dword:0000001e`,
 // `"Name"=hex:01,02`, `"Name"=hex(N):..` (N in hex, any type), `@=` for the default value,
-// `"Name"=-` to delete a value, `[-ROOT\key]` to delete a key with its subkeys. Blank
-// lines and `;` comments are allowed; hex data continues on the next line after a final
-// `\`. Strings escape `\` and `"` with a backslash.
+// `"Name"=-` to delete a value, `[-ROOT\key]` to delete a key with its subkeys. Strings
+// escape `\` and `"` with a backslash.
+//
+// Files are read as the Windows registry editor reads them: lines end in CR LF, LF or CR
+// alone; blank lines and `;` or `#` comment lines are allowed, and `;` comments after a
+// value; blanks may stand before the header, around `=` and after `dword:`; hex data may
+// end in a comma, and continues after a `\` that follows a comma on the next line that is
+// not blank or a `;` comment (that line starts with a hex byte); a continuation at the end
+// of the file ends the data. Everything else that the editor would skip (a continued line
+// starting with a comma or holding only `\`, an unterminated string, an unknown line)
+// refuses the whole file with the line where it is.
 //
 // Text inside the library is Windows-1252. Files are UTF-16LE with BOM, UTF-8 with or
 // without BOM, or (REGEDIT4 without BOM) Windows-1252 bytes; their text is converted on

@@ -6,6 +6,8 @@
 #include <iterator>
 #include <string>
 
+#include "commonobjects/platform/RegFileFormat.h"
+#include "support/RegFileCases.h"
 #include "support/RunTool.h"
 #include "support/TempFolder.h"
 
@@ -29,6 +31,14 @@ class RegistryCommandTest : public ::testing::Test {
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+commonobjects::platform::RegistryTree TreeOf(const std::string& bytes) {
+  commonobjects::platform::RegFileContents contents;
+  EXPECT_FALSE(commonobjects::platform::ParseRegFile(bytes, contents).has_value());
+  return contents.Tree();
 }
 
 TEST_F(RegistryCommandTest, CheckReportsTheLineOfAMalformedFileWhichWritesLeaveUntouched) {
@@ -64,6 +74,43 @@ TEST_F(RegistryCommandTest, ImportOfAConsoleExportThenExportGivesTheSameBytes) {
   const fs::path exported = folder_.PathOf("exported.reg");
   EXPECT_EQ(Run("export '" + exported.string() + "'").status, 0);
   EXPECT_EQ(ReadFile(exported), ReadFile(sample));
+}
+
+// Each file the registry editor reads imports what it describes (the forms taken in turn);
+// each file it gives up on is refused with its line, and the registry is not written.
+TEST_F(RegistryCommandTest, ImportReadsFilesAsTheRegistryEditorDoesAndRefusesTheRestWhole) {
+  using testsupport::RegFileForm;
+  using testsupport::RegFileLineEnd;
+  const RegFileForm forms[] = {RegFileForm::kUtf16, RegFileForm::kAnsi, RegFileForm::kUtf8};
+  const RegFileLineEnd ends[] = {RegFileLineEnd::kCr, RegFileLineEnd::kCrLf, RegFileLineEnd::kLf, RegFileLineEnd::kCr};
+  const fs::path file = folder_.PathOf("case.reg");
+  const fs::path exported = folder_.PathOf("exported.reg");
+  int k = 0;
+  for (const auto& c : testsupport::AcceptedRegFiles()) {
+    SCOPED_TRACE(c.what);
+    fs::remove(registry_);
+    WriteFile(file, testsupport::RegFileBytes(c.lines, forms[k % 3], ends[k % 4], c.indentHeader));
+    ++k;
+    const CommandResult import = Run("import '" + file.string() + "'");
+    EXPECT_EQ(import.status, 0) << import.output;
+    ASSERT_EQ(Run("export '" + exported.string() + "'").status, 0);
+    EXPECT_EQ(TreeOf(ReadFile(exported)),
+              TreeOf(testsupport::RegFileBytes(c.same, RegFileForm::kUtf8, RegFileLineEnd::kLf)));
+  }
+
+  ASSERT_EQ(Run("set 'HKCU\\Cases' Kept 1 --type dword").status, 0);
+  const std::string before = ReadFile(registry_);
+  for (const auto& c : testsupport::RefusedRegFiles()) {
+    SCOPED_TRACE(c.what);
+    WriteFile(file, testsupport::RegFileBytes(c.lines, forms[k % 3], ends[k % 4]));
+    ++k;
+    const CommandResult import = Run("import '" + file.string() + "'");
+    EXPECT_NE(import.status, 0);
+    EXPECT_NE(import.output.find(file.string() + ":" + std::to_string(c.line) + ": "), std::string::npos)
+        << import.output;
+    EXPECT_NE(import.output.find("nothing was imported"), std::string::npos) << import.output;
+    EXPECT_EQ(ReadFile(registry_), before);
+  }
 }
 
 }  // namespace

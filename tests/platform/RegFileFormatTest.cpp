@@ -6,6 +6,8 @@
 #include <iterator>
 #include <string>
 
+#include "support/RegFileCases.h"
+
 namespace commonobjects::platform {
 namespace {
 
@@ -113,9 +115,7 @@ TEST(RegFileFormatTest, MalformedFilesReportTheFirstBadLine) {
       {v5 + key + "\"A\"=\"x\r\n", 4, "missing closing quote"},
       {v5 + key + "\"A\"=str:x\r\n", 4, "unknown value data"},
       {v5 + key + "\"A\"=hex:01,02,\\\r\n  03,zz\r\n", 5, "expected a hex byte"},
-      {v5 + key + "\"A\"=hex:01,02,\r\n", 4, "after the last ','"},
       {v5 + key + "\"A\"=hex:01 02\r\n", 4, "expected ','"},
-      {v5 + key + "\"A\"=hex:01,\\\r\n", 4, "past the end of the file"},
       {v5 + key + "\"A\"=hex(1):41\r\n", 4, "odd number of bytes"},
       {v5 + "\"A\"=dword:1\r\n", 3, "before the first [key]"},
       {v5 + "[-HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=dword:1\r\n", 4, "deleted key"},
@@ -137,6 +137,39 @@ TEST(RegFileFormatTest, MalformedFilesReportTheFirstBadLine) {
     EXPECT_EQ(error->line, c.line);
     EXPECT_NE(error->message.find(c.message), std::string::npos) << error->message;
     EXPECT_TRUE(contents.edits.empty());
+  }
+}
+
+// Every case in every encoding with every line end: CR alone counts as a line end (also in
+// error line numbers), and a file of CRs is written back with CR LF, as regedit writes.
+TEST(RegFileFormatTest, FilesAreReadAsTheRegistryEditorReadsThemInEveryForm) {
+  using testsupport::RegFileForm;
+  using testsupport::RegFileLineEnd;
+  for (RegFileForm form : {RegFileForm::kAnsi, RegFileForm::kUtf8, RegFileForm::kUtf16}) {
+    for (RegFileLineEnd end : {RegFileLineEnd::kCrLf, RegFileLineEnd::kLf, RegFileLineEnd::kCr}) {
+      SCOPED_TRACE("form " + std::to_string(static_cast<int>(form)) + ", line end " +
+                   std::to_string(static_cast<int>(end)));
+      for (const auto& c : testsupport::AcceptedRegFiles()) {
+        SCOPED_TRACE(c.what);
+        RegFileContents contents;
+        RegFileContents same;
+        const auto error = ParseRegFile(testsupport::RegFileBytes(c.lines, form, end, c.indentHeader), contents);
+        ASSERT_FALSE(error.has_value()) << error->line << ": " << error->message;
+        ASSERT_FALSE(ParseRegFile(testsupport::RegFileBytes(c.same, form, RegFileLineEnd::kCrLf), same).has_value());
+        EXPECT_EQ(contents.Tree(), same.Tree());
+        EXPECT_FALSE(contents.Tree().Empty());
+        EXPECT_EQ(contents.style.crlf, end != RegFileLineEnd::kLf);
+      }
+      for (const auto& c : testsupport::RefusedRegFiles()) {
+        SCOPED_TRACE(c.what);
+        RegFileContents contents;
+        const auto error = ParseRegFile(testsupport::RegFileBytes(c.lines, form, end), contents);
+        ASSERT_TRUE(error.has_value());
+        EXPECT_EQ(error->line, c.line);
+        EXPECT_NE(error->message.find(c.message), std::string::npos) << error->message;
+        EXPECT_TRUE(contents.edits.empty());
+      }
+    }
   }
 }
 
