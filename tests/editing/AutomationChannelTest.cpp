@@ -131,6 +131,9 @@ TEST_F(AutomationChannelTest, ApplyEditPointRampsSlotAlignedControlsAndStepsTheO
   const struct { int control; CEditPoint point; int32_t pathEnd; Evs events, expected; } cases[] = {
       {2, {kTo, 97, 40, 1}, 1000, {{0, 5, 1}, {100, 9, 7}}, {{0, 5, 1}, {100, 9, 5}}},
       {0, {kTo, 97, 0, 1}, 1000, {{0, 5, 1}, {100, 9, 7}}, {{0, 5, 1}, {100, 9, 5}}},
+      // A direction other than 2 and 3 makes no ramp: the point joins by a step.
+      {0, {CAutomationEventArray::TimeDirection{4}, 97, 40, 1}, 1000, {{0, 5, 1}, {100, 9, 7}},
+       {{0, 5, 1}, {100, 9, 5}}},
       {2, {kTo, 100, 40, 1}, 1000, {{0, 5, 1}, {104, 9, 7}, {300, 2, 9}},
        {{0, 5, 1}, {100, 7, 5}, {104, 9, 7}, {300, 2, 9}}},
       {2, {kTo, 100, 40, 1}, 1000, {{0, 5, 1}, {100, 5, 3}, {200, 7, 7}}, {{0, 5, 1}}},

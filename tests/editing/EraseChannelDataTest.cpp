@@ -59,7 +59,7 @@ TEST(EraseChannelDataTest, RestoresTheSelectedValuesJustAfterTheRangeWhenEventsF
   EXPECT_EQ(RowsOf(a), before);
 }
 
-TEST(EraseChannelDataTest, TimeZeroIsErasedOnlyFromStartTimeZeroAndMinusOneEndsAtTheLastEvent) {
+TEST(EraseChannelDataTest, TimeZeroGoesOnlyFromStartZeroEndMinusOneIsTheLastAndAnEarlierEndDoesNothing) {
   testsupport::TestConsole console(3);
   struct Case { bool select; int32_t start, end; Rows expected; };
   const Row zero5{5, 14, 0, 0, -100}, zero6{6, 14, 0, 0, -50}, move{5, 14, 0, 48, 200},
@@ -77,6 +77,12 @@ TEST(EraseChannelDataTest, TimeZeroIsErasedOnlyFromStartTimeZeroAndMinusOneEndsA
     EXPECT_EQ(RowsOf(a), c.expected) << c.start << ".." << c.end;
     EXPECT_EQ(a.Filter.EndTime, c.end);
   }
+  // A range that ends before it starts leaves time 0 as it was: rewriting the state there
+  // would drop the event that holds a control at its default.
+  const Row idle{6, 14, 2, 0, 1};  // (14, 2) at its default
+  CAutomationEventArray a = MakeArray({zero5, idle, zero6, move, last}, {5}, 100, 50);
+  a.EraseChannelData(kBase, CPathMap());
+  EXPECT_EQ(RowsOf(a), (Rows{zero5, idle, zero6, move, last}));
 }
 
 // Path 0's slot is time mod 4 == 0 here; only the fader level is selected.

@@ -152,6 +152,18 @@ TEST_F(CompressedAutoFileTest, RewrittenBlockMovesPastLaterDataAndOldBytesStay) 
   EXPECT_EQ(Le32(*bytes, oldOffset), 1u);  // the old first chunk is still there, unreferenced
   EXPECT_EQ(Read(bytes, 5, 2000), std::pair(true, second));
   EXPECT_EQ(Read(bytes, 6, 300), std::pair(true, other));
+
+  // A slot that a damaged header left unused (here the first) is closed up when the header
+  // is rewritten: the block after it stays listed.
+  Put32(*bytes, 40, 0xFFFFFFFF);
+  {
+    CCompressedAutoFile f;
+    Open(f, bytes);
+    f.WriteBlock(6, other.data(), other.size());
+    f.CloseFile();
+  }
+  EXPECT_EQ(std::tuple(Le32(*bytes, 36), Le32(*bytes, 40)), std::tuple(1u, 6u));
+  EXPECT_EQ(Read(bytes, 6, 300), std::pair(true, other));
 }
 
 TEST_F(CompressedAutoFileTest, TwentyEightBlocksFitAndANewTwentyNinthIsNotStored) {
@@ -255,6 +267,12 @@ TEST_F(CompressedAutoFileTest, DamagedFilesFailWithoutOverrunningTheDestination)
   EXPECT_FALSE(f.ReadBlock(1, out.data(), 300000));
   EXPECT_EQ(Bytes(out.begin(), out.begin() + 300000), Bytes(big.begin(), big.begin() + 300000));
   EXPECT_EQ(std::count(out.begin() + 300000, out.end(), 0xEE), 8);
+  // A destination longer than a raw block takes only the block's bytes, never the next block's.
+  const Bytes five = Data(300, 5), six = Data(300, 6);
+  const auto raw = Written({{5, five}, {6, six}});
+  Bytes expectedFive = five;
+  expectedFive.resize(400, 0);
+  EXPECT_EQ(Read(raw, 5, 400), std::pair(true, expectedFive));
 }
 
 TEST_F(CompressedAutoFileTest, ArraysRoundTripAndMissingOrImpossibleBlocksLeaveThemEmpty) {
