@@ -55,9 +55,11 @@ class CAutomationEventArray : public CGrowableArray<CAutomationEvent>,
   // after it up by one.
   int32_t AddAtTime(const CAutomationEvent& e);
   // time -1: 0 (even on an empty array). Empty array: -1. after == 0: the first event at or
-  // after time (the last index when every event is earlier). after != 0: the first event
-  // later than time (the last index when there is none). Logarithmic in a time-ordered
-  // array, also across long runs of equal times.
+  // after time (the last index when every event is earlier). after != 0: from that event,
+  // the first later than time, found by walking forward past every event at or before time
+  // (the last index when there is none); out of time order this is not the first later
+  // event of the whole array. The search is logarithmic; the walk is linear in the run of
+  // events at or before time that it crosses.
   int32_t GetAtTime(int32_t time, int after) const;
   // Sorts by the mode's keys; posts code 31 first while a status window is set. An unknown
   // mode changes nothing. Events equal in every key end in any order.
