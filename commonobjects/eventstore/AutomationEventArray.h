@@ -133,8 +133,10 @@ class CAutomationEventArray : public CGrowableArray<CAutomationEvent>,
   // ---- Old values (editing/OldValues.cpp: it walks the console state) ----
   // Gives every event within the console's table the value its channel had just before it,
   // in array order, starting from the default console state by map's path groups passed
-  // through the old-value group remap (0,7,1,2,3,8,4,5,6,9,10,11,12,13). Events outside the
-  // table keep their OldValue. highBase: the first high-range Proc.
+  // through the old-value group remap (0,7,1,2,3,8,4,5,6,9,10,11,12,13). Defaults cover the
+  // paths of this array's max paths mode; the table holds the paths of the console's mode as
+  // the settings read now (paths of the table past the array's limit start from zeros).
+  // Events outside the table keep their OldValue. highBase: the first high-range Proc.
   void SetOldValues(int32_t highBase, const CPathMap& map);
 
   // ---- Thinning (editing/ThinAutoData.cpp) ----
