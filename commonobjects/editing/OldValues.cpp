@@ -2,10 +2,15 @@
 // before it, walking the array in order from the default console state.
 //
 // The state starts from the defaults of each path's group in the path map, the group first
-// passed through the old-value remap (StateTable::kOldValueGroups). Each event inside the
-// table reads its channel's entry into OldValue and leaves its Value there; a path's
-// memory is written only when one of its values first changes, so the pass costs one
-// indexed read per event (and a write on a change) and is linear in the events.
+// passed through the old-value remap (StateTable::kOldValueGroups), on the paths of the
+// array's own layout; the events that take entries are those on the paths of the console
+// as its settings read now. The two limits differ when the array's max paths mode is not
+// the console's: paths past the array's limit but within the console's start from zeros,
+// not defaults, and events past the console's limit keep their OldValue.
+//
+// Each event inside the table reads its channel's entry into OldValue and leaves its Value
+// there; a path's memory is written only when one of its values first changes, so the pass
+// costs one indexed read per event (and a write on a change) and is linear in the events.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -51,10 +56,12 @@ void TakeOldValue(StateTable& table, CAutomationEvent& e, int32_t highBase) {
 }  // namespace
 
 void CAutomationEventArray::SetOldValues(int32_t highBase, const CPathMap& map) {
-  // The path limit is read afresh from the console settings, as the state tracker reads it.
+  // Defaults follow this array's layout; the path limit of the events is read afresh from
+  // the console settings, as the state tracker reads it.
+  const int32_t defaultPaths = std::min(GetMaxPaths(), StateTable::kPaths);
   const int32_t pathLimit = std::min(CConsoleLayout().GetMaxPaths(), StateTable::kPaths);
   StateTable table(CControlModel::ForCurrentConsole());
-  table.LoadDefaults(pathLimit, &map, /*remapGroups=*/true);
+  table.LoadDefaults(defaultPaths, &map, /*remapGroups=*/true);
   for (CAutomationEvent& e : *this) {
     if (e.Path >= 0 && e.Path < pathLimit) TakeOldValue(table, e, highBase);
   }

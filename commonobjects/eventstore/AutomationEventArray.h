@@ -55,9 +55,11 @@ class CAutomationEventArray : public CGrowableArray<CAutomationEvent>,
   // after it up by one.
   int32_t AddAtTime(const CAutomationEvent& e);
   // time -1: 0 (even on an empty array). Empty array: -1. after == 0: the first event at or
-  // after time (the last index when every event is earlier). after != 0: the first event
-  // later than time (the last index when there is none). Logarithmic in a time-ordered
-  // array, also across long runs of equal times.
+  // after time (the last index when every event is earlier). after != 0: from that event,
+  // the first later than time, found by walking forward past every event at or before time
+  // (the last index when there is none); out of time order this is not the first later
+  // event of the whole array. The search is logarithmic; the walk is linear in the run of
+  // events at or before time that it crosses.
   int32_t GetAtTime(int32_t time, int after) const;
   // Sorts by the mode's keys; posts code 31 first while a status window is set. An unknown
   // mode changes nothing. Events equal in every key end in any order.
@@ -131,8 +133,10 @@ class CAutomationEventArray : public CGrowableArray<CAutomationEvent>,
   // ---- Old values (editing/OldValues.cpp: it walks the console state) ----
   // Gives every event within the console's table the value its channel had just before it,
   // in array order, starting from the default console state by map's path groups passed
-  // through the old-value group remap (0,7,1,2,3,8,4,5,6,9,10,11,12,13). Events outside the
-  // table keep their OldValue. highBase: the first high-range Proc.
+  // through the old-value group remap (0,7,1,2,3,8,4,5,6,9,10,11,12,13). Defaults cover the
+  // paths of this array's max paths mode; the table holds the paths of the console's mode as
+  // the settings read now (paths of the table past the array's limit start from zeros).
+  // Events outside the table keep their OldValue. highBase: the first high-range Proc.
   void SetOldValues(int32_t highBase, const CPathMap& map);
 
   // ---- Thinning (editing/ThinAutoData.cpp) ----

@@ -14,9 +14,12 @@ constexpr int16_t kUntouched = 1234;  // an OldValue no default and no test valu
 struct Ev { int32_t path, proc, control; int16_t value, wantOld; };
 
 // Runs SetOldValues over the events (in this order, one time unit apart) and checks each
-// event's OldValue.
-void ExpectOldValues(const std::vector<Ev>& events, int32_t highBase, const CPathMap& map) {
+// event's OldValue. arrayMode >= 0 gives the array that max paths mode instead of the
+// console's.
+void ExpectOldValues(const std::vector<Ev>& events, int32_t highBase, const CPathMap& map,
+                     int32_t arrayMode = -1) {
   CAutomationEventArray array;
+  if (arrayMode >= 0) array.SetMaxPathsMode(arrayMode);
   int32_t time = 0;
   for (const Ev& e : events) {
     CAutomationEvent event = testsupport::MakeEvent(e.path, e.proc, e.control, time++, e.value);
@@ -60,6 +63,29 @@ TEST(OldValuesTest, PathMapGroupsTakeTheRemappedDefaults) {
 TEST(OldValuesTest, ConsoleTypeAndMaxPathsModeChooseTheTableAndPathLimit) {
   testsupport::TestConsole console(2, /*maxPathsMode=*/1);  // reversed Proc 1 to 4 rows, 500 paths
   ExpectOldValues({{0, 1, 0, 1, -2862}, {499, 4, 0, 1, 5329}, {500, 1, 0, 1, kUntouched}}, 36, CPathMap());
+}
+
+// The defaults cover the array's own paths; which events take entries is the console's
+// path limit as the settings read now.
+TEST(OldValuesTest, DefaultsFollowTheArraysPathLimitAndEntriesTheConsoles) {
+  {
+    testsupport::TestConsole console(2, /*maxPathsMode=*/1);  // 500 paths; the array 256
+    ExpectOldValues({{100, 1, 0, 1, -2862}, {255, 1, 0, 1, -2862}, {256, 1, 0, 1, 0},
+                     {300, 1, 0, 2, 0},     {300, 1, 0, 3, 2},     {499, 4, 0, 1, 0},
+                     {500, 1, 0, 1, kUntouched}},
+                    36, CPathMap(), /*arrayMode=*/0);
+  }
+  {
+    testsupport::TestConsole console(3);  // always 2000 paths; the array 500
+    ExpectOldValues({{499, 14, 0, 1, -8192}, {500, 14, 0, 1, 0}, {1999, 14, 0, 1, 0}},
+                    36, CPathMap(), /*arrayMode=*/1);
+  }
+  {
+    testsupport::TestConsole console(2, /*maxPathsMode=*/0);  // 256 paths; the array 500
+    ExpectOldValues({{100, 1, 0, 1, -2862}, {255, 4, 0, 1, 5329}, {256, 1, 0, 1, kUntouched},
+                     {499, 1, 0, 1, kUntouched}, {100, 1, 0, 2, 1}},
+                    36, CPathMap(), /*arrayMode=*/1);
+  }
 }
 
 TEST(OldValuesTest, SmallConsoleUsesItsOwnTableAndPathLimit) {

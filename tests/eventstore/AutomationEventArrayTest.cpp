@@ -118,6 +118,54 @@ TEST(AutomationEventArrayTest, SearchesAgreeWithTheStepByStepAlgorithmOnLongRuns
   }
 }
 
+// Runs of equal times (some long) whose times are ascending (shape 0), drawn at random
+// (shape 1), or ascending in two halves, as a merge leaves them between its steps (shape 2).
+std::vector<int32_t> RunsOfTimes(std::mt19937& rng, int shape) {
+  std::vector<int32_t> times;
+  const int32_t runs = std::uniform_int_distribution<int32_t>(1, 12)(rng);
+  int32_t t = std::uniform_int_distribution<int32_t>(-6, 6)(rng);
+  for (int32_t r = 0; r < runs; ++r) {
+    if (shape == 1) {
+      t = std::uniform_int_distribution<int32_t>(-6, 30)(rng);
+    } else if (shape == 2 && r == runs / 2) {
+      t -= std::uniform_int_distribution<int32_t>(0, 20)(rng);
+    } else {
+      t += std::uniform_int_distribution<int32_t>(1, 4)(rng);
+    }
+    const int32_t length = rng() % 3 == 0 ? std::uniform_int_distribution<int32_t>(9, 300)(rng)
+                                           : std::uniform_int_distribution<int32_t>(1, 9)(rng);
+    times.insert(times.end(), static_cast<size_t>(length), t);
+  }
+  return times;
+}
+
+// Between the steps of a merge the array is out of time order. The walk after the search
+// still stops at the first later event it meets, not where a search through a sorted
+// array would land.
+TEST(AutomationEventArrayTest, GetAtTimeWalksEventByEventInAnArrayOutOfTimeOrder) {
+  std::vector<int32_t> example(16, 5);
+  example.insert(example.end(), {9, 5, 9});
+  CAutomationEventArray array;
+  FillTimes(array, example);
+  EXPECT_EQ(array.GetAtTime(5, 1), 16);
+  EXPECT_EQ(array.GetAtTime(5, 0), 0);
+
+  std::mt19937 rng(11);
+  for (int round = 0; round < 600; ++round) {
+    const std::vector<int32_t> times = RunsOfTimes(rng, round % 3);
+    FillTimes(array, times);
+    const auto [lowest, highest] = std::minmax_element(times.begin(), times.end());
+    std::vector<int32_t> probes = {-1};
+    for (int32_t probe = *lowest - 2; probe <= *highest + 2; ++probe) probes.push_back(probe);
+    for (const int32_t probe : probes) {
+      for (const int after : {0, 1}) {
+        ASSERT_EQ(array.GetAtTime(probe, after), PlainGetAtTime(times, probe, after))
+            << "round " << round << " time " << probe << " after " << after;
+      }
+    }
+  }
+}
+
 TEST(AutomationEventArrayTest, SortPostsCodeThirtyOneWhileAStatusWindowIsSet) {
   Endpoint status("TavmirStatusWindow");
   CAutomationEventArray array;
