@@ -116,10 +116,9 @@ std::optional<RegFileError> DecodeUtf8(std::string_view bytes, DecodedText& out)
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// The bytes from the first that is not a blank (the header may be indented).
-std::string_view AfterBlanks(std::string_view bytes) {
-  while (!bytes.empty() && IsBlank(bytes.front())) bytes.remove_prefix(1);
-  return bytes;
+std::string_view TrimLeft(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  return s;
 }
 
 // Chooses the encoding by byte-order mark, else by header, and decodes.
@@ -130,7 +129,7 @@ std::optional<RegFileError> Decode(std::string_view bytes, DecodedText& out) {
     out.encoding = RegFileEncoding::kUtf8WithBom;
     return DecodeUtf8(bytes.substr(3), out);
   }
-  if (AfterBlanks(bytes).starts_with(kRegedit4Header)) {
+  if (TrimLeft(bytes).starts_with(kRegedit4Header)) {  // the header may be indented
     out.encoding = RegFileEncoding::kWindows1252;
     out.text = bytes;
     return std::nullopt;
@@ -138,17 +137,12 @@ std::optional<RegFileError> Decode(std::string_view bytes, DecodedText& out) {
   if (bytes.size() >= 2 && bytes[0] != 0 && bytes[1] == 0) {
     return RegFileError{1, "UTF-16 file without a byte-order mark"};
   }
-  if (!AfterBlanks(bytes).starts_with(kVersion5Header)) return RegFileError{1, kMissingHeader};
+  if (!TrimLeft(bytes).starts_with(kVersion5Header)) return RegFileError{1, kMissingHeader};
   out.encoding = RegFileEncoding::kUtf8;
   return DecodeUtf8(bytes, out);
 }
 
 // ---- Parsing lines -----------------------------------------------------------------
-
-std::string_view TrimLeft(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  return s;
-}
 
 std::string_view TrimRight(std::string_view s) {
   while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);

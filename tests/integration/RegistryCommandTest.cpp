@@ -33,7 +33,6 @@ std::string ReadFile(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 commonobjects::platform::RegistryTree TreeOf(const std::string& bytes) {
   commonobjects::platform::RegFileContents contents;
@@ -89,7 +88,7 @@ TEST_F(RegistryCommandTest, ImportReadsFilesAsTheRegistryEditorDoesAndRefusesThe
   for (const auto& c : testsupport::AcceptedRegFiles()) {
     SCOPED_TRACE(c.what);
     fs::remove(registry_);
-    WriteFile(file, testsupport::RegFileBytes(c.lines, forms[k % 3], ends[k % 4], c.indentHeader));
+    testsupport::WriteBytes(file, testsupport::RegFileBytes(c.lines, forms[k % 3], ends[k % 4], c.indentHeader));
     ++k;
     const CommandResult import = Run("import '" + file.string() + "'");
     EXPECT_EQ(import.status, 0) << import.output;
@@ -102,7 +101,7 @@ TEST_F(RegistryCommandTest, ImportReadsFilesAsTheRegistryEditorDoesAndRefusesThe
   const std::string before = ReadFile(registry_);
   for (const auto& c : testsupport::RefusedRegFiles()) {
     SCOPED_TRACE(c.what);
-    WriteFile(file, testsupport::RegFileBytes(c.lines, forms[k % 3], ends[k % 4]));
+    testsupport::WriteBytes(file, testsupport::RegFileBytes(c.lines, forms[k % 3], ends[k % 4]));
     ++k;
     const CommandResult import = Run("import '" + file.string() + "'");
     EXPECT_NE(import.status, 0);

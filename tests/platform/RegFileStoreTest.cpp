@@ -23,7 +23,6 @@ std::string ReadFile(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 class RegFileStoreTest : public ::testing::Test {
  protected:
@@ -56,7 +55,7 @@ TEST_F(RegFileStoreTest, MissingFileIsEmptyAndTheFirstWriteCreatesFolderAndReged
 }
 
 TEST_F(RegFileStoreTest, RewritingAFileKeepsItsEncodingHeaderAndLineEnds) {
-  WriteFile(file_, "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"Studio\"=\"Th\xE9\xE2tre\"\n");
+  testsupport::WriteBytes(file_, "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"Studio\"=\"Th\xE9\xE2tre\"\n");
   RegFileStore store(file_);
   ASSERT_TRUE(store.SetValue(HKEY_CURRENT_USER, "K", "Added", RegistryValue::String("\xE9")));
   EXPECT_EQ(ReadFile(file_), "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"Added\"=\"\xE9\"\n\"Studio\"=\"Th\xE9\xE2tre\"\n\n");
@@ -86,7 +85,7 @@ TEST_F(RegFileStoreTest, ReadsOfAnUnchangedFileDoNotReparseAndSeeOtherWritersCha
 TEST_F(RegFileStoreTest, MalformedFileReadsEmptyAndWritesFailLeavingItByteIdentical) {
   const std::string malformed =
       ReadFile(fs::path(COMMONOBJECTS_SOURCE_DIR) / "testdata" / "registry" / "malformed-console-settings.reg");
-  WriteFile(file_, malformed);
+  testsupport::WriteBytes(file_, malformed);
   RegFileStore store(file_);
   EXPECT_FALSE(store.QueryValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\QRX Tarn Tavmir\\Main", "TavmirConsoleType"));
   ASSERT_TRUE(store.ParseError().has_value());

@@ -1,10 +1,11 @@
 // CutListFiles: change list files for tests: the binary form built record by record (byte
-// by byte here, independently of the reader), and any bytes put in a file.
+// by byte here, independently of the reader).
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 #include <string>
+
+#include "support/TempFolder.h"  // WriteBytes
 
 namespace testsupport {
 
@@ -23,9 +24,5 @@ struct BinaryCutList {
   }
   std::string Bytes = "QRX_CUTLIST_FILE";
 };
-
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 }  // namespace testsupport

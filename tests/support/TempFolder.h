@@ -1,8 +1,9 @@
 // TempFolder: a fresh folder under the system's temporary folder for the life of a test,
-// removed with everything in it at the end.
+// removed with everything in it at the end; and WriteBytes, any bytes put in a file.
 #pragma once
 
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 
@@ -28,5 +29,9 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
 
 }  // namespace testsupport
